@@ -1,0 +1,45 @@
+#pragma once
+
+// Steps of the cost method that both calculators take alike.
+
+#include "numbers.h"
+
+#include <array>
+
+namespace dalko {
+
+// The four financial parameters as typed on the first page of a calculator.
+struct FinancialTexts {
+    QString salary;    // average monthly salary, roubles
+    QString overheads; // per cent
+    QString profit;    // per cent
+    QString regional;  // per cent
+};
+
+struct ExpertiseBand {
+    double lowerBound; // roubles, the band runs up to just below the next bound
+    double rate;       // share of the cost
+};
+
+inline constexpr std::array<ExpertiseBand, 11> ExpertiseBands{{
+    {0, 0.08},
+    {200001, 0.075},
+    {500001, 0.07},
+    {750001, 0.065},
+    {1000001, 0.06},
+    {1500001, 0.055},
+    {2000001, 0.05},
+    {2500001, 0.045},
+    {3000001, 0.04},
+    {4000001, 0.035},
+    {5000001, 0.03},
+}};
+
+// The rate of the band of a cost with VAT: the last band whose bound does not exceed it.
+// A negative cost has no band in the method and takes the first one.
+double expertiseRate(double costWithVat);
+
+// The wage of one working hour at 168 hours a month, brought to kopecks.
+Ext hourlyWage(const QString &salary, QChar decimal);
+
+} // namespace dalko
