@@ -1,0 +1,19 @@
+#pragma once
+
+#include "window.h"
+
+class QPushButton;
+
+namespace dalko {
+
+// The choice of calculator.
+class TProg_FL2 : public Window {
+    Q_OBJECT
+public:
+    explicit TProg_FL2(Program &program);
+
+    QPushButton *Button1; // the general calculator
+    QPushButton *Button2; // the boiler-house calculator
+};
+
+} // namespace dalko

@@ -1,0 +1,101 @@
+#include "window.h"
+
+#include "controls.h"
+#include "errorbox.h"
+#include "program.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+namespace dalko {
+
+namespace {
+
+const QString Title = QStringLiteral("Определение стоимости работ в области энергетического обследования");
+const QString Basis = QStringLiteral("Расчет выполнен на основании Рекомендаций «Сметорий», "
+                                     "утвержденных СРО НП «Далко», Зарбинск.- 2011 г. ");
+constexpr Place PanelPlace{5, 5, 1074, 662};
+constexpr Place LogoPlace{8, 8, 234, 60};
+constexpr int TitleY = 22;
+constexpr Place BasisPlace{461, 71, 566, 84};
+constexpr FontSpec TitleFont{Face::Times, 24};
+constexpr FontSpec BasisFont{Face::Times, 19, false, true};
+constexpr QSize PageSize{1084, 672};
+
+} // namespace
+
+void present(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void switchWindow(QWidget *from, QWidget *to)
+{
+    from->hide();
+    present(to);
+}
+
+Window::Window(Program &program, const QString &caption, QSize clientSize)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      program(program)
+{
+    setWindowTitle(caption);
+    resize(clientSize);
+}
+
+bool Window::event(QEvent *event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        // The regional settings may have changed while the program was in the background.
+        program.refreshRegional();
+        program.errors.run([this] { FormActivate(); });
+    }
+    return QWidget::event(event);
+}
+
+void Window::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    program.endProgram();
+}
+
+Page::Page(Program &program, const QString &caption, int titleX)
+    : Window(program, caption, PageSize)
+{
+    setFixedSize(PageSize);
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setGeometry(PanelPlace.x, PanelPlace.y, PanelPlace.width, PanelPlace.height);
+    Image1 = addLabel(Panel1, "Image1", LogoPlace, QString());
+    Image1->setPixmap(program.picture(QStringLiteral("logo.jpg")));
+    Label1 = addLabel(Panel1, "Label1", {titleX, TitleY, 738, 27}, Title, TitleFont);
+    Label2 = addLabel(Panel1, "Label2", BasisPlace, Basis, BasisFont);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+QPushButton *Page::addNavigationButton(const char *name, Place place, const QString &caption)
+{
+    return addButton(Panel1, name, place, caption);
+}
+
+QPushButton *Page::addLargeButton(const char *name, Place place, const QString &caption,
+                                  const FontSpec &font)
+{
+    return addButton(Panel1, name, place, caption, font);
+}
+
+} // namespace dalko

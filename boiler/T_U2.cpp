@@ -1,0 +1,174 @@
+#include "T_U2.h"
+
+#include "T_U1.h"
+#include "app/controls.h"
+#include "app/editablelist.h"
+#include "app/program.h"
+#include "estimate/boilerestimate.h"
+#include "estimate/estimateprint.h"
+#include "reportfile/reportpages.h"
+
+#include <QDate>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace dalko {
+
+namespace {
+
+const QString Caption = QStringLiteral("Определение стоимости работ в области энергетического обследования");
+
+constexpr Place GroupPlace{8, 176, 1057, 425};
+constexpr FontSpec GroupFont{Face::Times, 16};
+constexpr FontSpec RowFont{Face::Times, 19};
+constexpr FontSpec TotalFont{Face::Times, 19, true};
+constexpr FontSpec LargeButtonFont{Face::Times, 19, true};
+
+// Rows top to bottom: the label at the left, its list at the right.
+constexpr int LabelX = 16;
+constexpr int ListX = 660;
+constexpr int ListWidth = 380;
+constexpr int FirstRowY = 34;
+constexpr int RowStep = 50;
+constexpr int ListHeight = 26;
+constexpr Place ExpertiseList{ListX - 240, FirstRowY + 5 * RowStep, 330, ListHeight};
+constexpr Place VatList{ListX + 100, FirstRowY + 5 * RowStep, 120, ListHeight};
+constexpr Place TotalLabel{LabelX, FirstRowY + 6 * RowStep + 10};
+constexpr Place TotalValue{140, FirstRowY + 6 * RowStep + 10, 500, 26};
+
+constexpr Place PrintButton{387, 611, 300, 42};
+constexpr Place SaveButton{60, 611, 300, 42};
+constexpr Place BackButton{859, 625, 100, 25};
+constexpr Place ExitButton{965, 625, 100, 25};
+
+Place rowLabel(int row) { return {LabelX, FirstRowY + row * RowStep + 2}; }
+Place rowList(int row) { return {ListX, FirstRowY + row * RowStep, ListWidth, ListHeight}; }
+
+} // namespace
+
+TT_F2::TT_F2(Program &program) : Page(program, Caption)
+{
+    setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/estimate.png")));
+    GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
+                         QStringLiteral("Характеристика объекта обследования"));
+    GroupBox1->setFont(makeFont(GroupFont));
+    Label3 = addLabel(GroupBox1, "Label3", rowLabel(0),
+                      QStringLiteral("Количество  работающих котлоагрегатов в котельной:"), RowFont);
+    ComboBox1 = addList(GroupBox1, "ComboBox1", rowList(0), itemTexts(boiler::BoilerCounts),
+                        boiler::DefaultBoilerCount);
+    Label4 = addLabel(GroupBox1, "Label4", rowLabel(1),
+                      QStringLiteral("Установленная мощность котлоагрегатов:"), RowFont);
+    ComboBox2 = addList(GroupBox1, "ComboBox2", rowList(1), itemTexts(boiler::Capacities),
+                        boiler::DefaultCapacity);
+    Label5 = addLabel(GroupBox1, "Label5", rowLabel(2), QStringLiteral("Виды котлоагрегатов:"), RowFont);
+    ComboBox3 = addList(GroupBox1, "ComboBox3", rowList(2), itemTexts(boiler::BoilerKinds),
+                        boiler::DefaultBoilerKind);
+    Label6 = addLabel(GroupBox1, "Label6", rowLabel(3), QStringLiteral("Вид сжигаемого топлива:"), RowFont);
+    ComboBox6 = addList(GroupBox1, "ComboBox6", rowList(3), itemTexts(boiler::Fuels),
+                        boiler::DefaultFuel);
+    Label7 = addLabel(GroupBox1, "Label7", rowLabel(4),
+                      QStringLiteral("Количество топочных режимов на один котёл при инструментальной диагностике:"),
+                      RowFont);
+    ComboBox7 = addList(GroupBox1, "ComboBox7", {ListX + 280, FirstRowY + 4 * RowStep, 100, ListHeight},
+                        itemTexts(boiler::FiringModes), boiler::DefaultFiringModes);
+    Label9 = addLabel(GroupBox1, "Label9", rowLabel(5),
+                      QStringLiteral("СТОИМОСТЬ ЭНЕРГЕТИЧЕСКОГО ОБСЛЕДОВАНИЯ "));
+    ComboBox4 = addList(GroupBox1, "ComboBox4", ExpertiseList,
+                        {QStringLiteral("с учетом стоимости экспертизы"),
+                         QStringLiteral("без учета стоимости экспертизы")},
+                        0);
+    ComboBox5 = addList(GroupBox1, "ComboBox5", VatList,
+                        {QStringLiteral("с НДС"), QStringLiteral("без НДС")}, 0);
+    Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
+    Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
+
+    Button4 = addLargeButton("Button4", SaveButton, QStringLiteral("Сохранить файл отчета"), LargeButtonFont);
+    Button1 = addLargeButton("Button1", PrintButton, QStringLiteral("Печать сметы"), LargeButtonFont);
+    Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
+    Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
+    SaveDialog1 = report::makeSaveDialog(this);
+
+    setTabOrder(ComboBox4, ComboBox5);
+    setTabOrder(ComboBox5, ComboBox1);
+    setTabOrder(ComboBox1, ComboBox2);
+    setTabOrder(ComboBox2, ComboBox3);
+    setTabOrder(ComboBox3, ComboBox6);
+    setTabOrder(ComboBox6, ComboBox7);
+    setTabOrder(ComboBox7, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button4);
+
+    bindList(ComboBox1, boiler::chooseBoilerCount);
+    bindList(ComboBox2, boiler::chooseCapacity);
+    bindList(ComboBox3, boiler::chooseBoilerKind);
+    bindList(ComboBox6, boiler::chooseFuel);
+    bindList(ComboBox7, boiler::chooseFiringModes);
+    bindList(ComboBox4, nullptr);
+    bindList(ComboBox5, nullptr);
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { this->program.errors.run([this] { Button1Click(); }); });
+    connect(Button4, &QPushButton::clicked, this,
+            [this] { this->program.errors.run([this] { Button4Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { switchWindow(this, this->program.TT_F1); });
+    connect(Button3, &QPushButton::clicked, this, [this] { this->program.endProgram(); });
+    FormCreate();
+}
+
+void TT_F2::bindList(EditableList *list, void (*choose)(int, boiler::Quantities &))
+{
+    connect(list, &EditableList::Change, this, [this, list, choose] {
+        program.errors.run([this, list, choose] {
+            if (choose)
+                choose(list->currentIndex(), quantities);
+            Recalculate();
+        });
+    });
+}
+
+void TT_F2::FormCreate() { boiler::setDefaultFactors(quantities); }
+
+void TT_F2::FormActivate()
+{
+    Button1->setFocus();
+    Recalculate();
+}
+
+void TT_F2::Recalculate()
+{
+    boiler::RecalcInputs in;
+    in.financial = program.TT_F1->financialTexts();
+    in.expertise = ComboBox4->currentIndex();
+    in.vat = ComboBox5->currentIndex();
+    in.decimal = program.regional.decimal;
+    Label11->setText(boiler::recalculate(in, quantities));
+}
+
+void TT_F2::Button1Click()
+{
+    const TT_F1 &first = *program.TT_F1;
+    estimate::BoilerInputs in;
+    in.customer = first.Edit1->text();
+    in.objects = first.Edit6->text();
+    in.place = first.Edit5->text();
+    in.overheads = first.Edit3->text();
+    in.profit = first.Edit4->text();
+    in.regional = first.Edit7->text();
+    in.boilerCount = ComboBox1->currentText();
+    in.boilerKind = ComboBox3->currentText();
+    in.capacity = ComboBox2->currentText();
+    in.firingModes = ComboBox7->currentText();
+    in.cost = quantities;
+    in.format = program.regional;
+    in.date = QDate::currentDate();
+    estimate::printEstimate(estimate::BoilerTemplate, estimate::boilerReplacements(in));
+}
+
+void TT_F2::Button4Click() { report::save(program, SaveDialog1, report::Calculator::Boiler); }
+
+} // namespace dalko

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "boilercalc.h"
+
+#include "app/window.h"
+
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace dalko {
+
+class EditableList;
+
+// The boiler-house calculator, page 2: the boiler-house characteristics and the cost.
+class TT_F2 : public Page {
+    Q_OBJECT
+public:
+    explicit TT_F2(Program &program);
+
+    void FormActivate() override;
+    void Recalculate();
+    void Button1Click(); // "Печать сметы"
+
+    QGroupBox *GroupBox1;
+    QLabel *Label3;
+    EditableList *ComboBox1; // working boilers
+    QLabel *Label4;
+    EditableList *ComboBox2; // installed capacity
+    QLabel *Label5;
+    EditableList *ComboBox3; // kind of boilers
+    QLabel *Label6;
+    EditableList *ComboBox6; // fuel
+    QLabel *Label7;
+    EditableList *ComboBox7; // firing modes per boiler
+    QLabel *Label9;
+    EditableList *ComboBox4; // expertise
+    EditableList *ComboBox5; // VAT
+    QLabel *Label10;
+    QLabel *Label11; // total cost
+    QPushButton *Button1; // "Печать сметы"
+    QPushButton *Button4; // "Сохранить файл отчета"
+    QPushButton *Button2; // "Назад"
+    QPushButton *Button3; // "Выход"
+    QFileDialog *SaveDialog1;
+
+    boiler::Quantities quantities;
+
+private:
+    void FormCreate();
+    void Button4Click();
+    // A list's change handler: its factors from the selected index, then Recalculate.
+    void bindList(EditableList *list, void (*choose)(int, boiler::Quantities &));
+};
+
+} // namespace dalko

@@ -1,0 +1,61 @@
+#include "estimateprint.h"
+
+#include "app/numbers.h"
+#include "app/program.h"
+
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace dalko::estimate {
+
+namespace {
+
+// With no printer, or none chosen as the default, Qt would quietly print to nowhere or to
+// the first printer it finds.
+QPrinterInfo defaultPrinter()
+{
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        throw Error(QStringLiteral("В системе не установлен ни один принтер: смета не напечатана"));
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull())
+        throw Error(QStringLiteral("Не выбран принтер по умолчанию: смета не напечатана. "
+                                   "Назначьте принтер по умолчанию в настройках системы"));
+    return printer;
+}
+
+void fillTemplate(DocumentFiller &filler, const QString &templateName,
+                  const QList<Replacement> &replacements)
+{
+    filler.open(templatePath(templateName));
+    filler.fill(replacements);
+}
+
+} // namespace
+
+QString templatePath(const QString &templateName)
+{
+    return Program::installDir() + u'/' + templateName;
+}
+
+void printEstimate(const QString &templateName, const QList<Replacement> &replacements)
+{
+    const QPrinterInfo info = defaultPrinter();
+    DocumentFiller filler;
+    fillTemplate(filler, templateName, replacements);
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Смета"));
+    filler.paint(printer);
+    if (printer.printerState() == QPrinter::Error)
+        throw Error(QStringLiteral("Смета не напечатана: принтер \"%1\" сообщил об ошибке")
+                        .arg(info.printerName()));
+}
+
+void writeEstimatePdf(const QString &templateName, const QList<Replacement> &replacements,
+                      const QString &pdfPath)
+{
+    DocumentFiller filler;
+    fillTemplate(filler, templateName, replacements);
+    filler.writePdf(pdfPath);
+}
+
+} // namespace dalko::estimate

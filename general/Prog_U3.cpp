@@ -1,0 +1,180 @@
+#include "Prog_U3.h"
+
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "app/controls.h"
+#include "app/editablelist.h"
+#include "app/program.h"
+#include "estimate/estimateprint.h"
+#include "estimate/generalestimate.h"
+#include "reportfile/reportpages.h"
+
+#include <QDate>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+
+namespace dalko {
+
+namespace {
+
+const QString Caption = QStringLiteral("Определение стоимости работ в области энергетического обследования");
+
+constexpr int TitleX = 287;
+constexpr Place GroupPlace{8, 170, 1057, 432};
+constexpr FontSpec GroupFont{Face::Times, 16};
+constexpr FontSpec TotalFont{Face::Times, 19, true};
+constexpr Place BranchGroup{12, 22, 1033, 66};
+constexpr Place BranchList{12, 28, 1009, 26};
+constexpr Place ObjectGroup{12, 92, 1033, 128};
+constexpr Place LocationLabel{12, 26};
+constexpr Place LocationList{12, 48, 1009, 26};
+constexpr Place AreaLabel{12, 90};
+constexpr Place AreaEdit{310, 86, 100, 27};
+constexpr Place AreaUnit{418, 90};
+constexpr Place PerMetreLabel{520, 90};
+constexpr Place PerMetreValue{830, 90, 190, 20};
+constexpr Place MeteringGroup{12, 224, 1033, 66};
+constexpr Place MeteringLabel{12, 31};
+constexpr Place MeteringList{500, 27, 521, 26};
+constexpr Place CostLabel{24, 312};
+constexpr Place ExpertiseList{430, 308, 300, 26};
+constexpr Place VatList{740, 308, 120, 26};
+constexpr Place TotalLabel{24, 366};
+constexpr Place TotalValue{140, 366, 500, 26};
+
+constexpr Place PrintButton{387, 611, 300, 42};
+constexpr Place SaveButton{64, 611, 300, 42};
+constexpr FontSpec LargeButtonFont{Face::Tahoma, 19};
+constexpr Place BackButton{859, 625, 100, 25};
+constexpr Place ExitButton{965, 625, 100, 25};
+
+} // namespace
+
+TProg_F3::TProg_F3(Program &program) : Page(program, Caption, TitleX)
+{
+    setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/estimate.png")));
+    GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
+                         QStringLiteral("Характеристика объекта обследования"));
+    GroupBox1->setFont(makeFont(GroupFont));
+    GroupBox2 = addGroup(GroupBox1, "GroupBox2", BranchGroup,
+                         QStringLiteral("Отраслевая принадлежность объекта (объектов)"));
+    ComboBox1 = addList(GroupBox2, "ComboBox1", BranchList, itemTexts(general::Branches), -1);
+    GroupBox3 = addGroup(GroupBox1, "GroupBox3", ObjectGroup,
+                         QStringLiteral("Характеристика объекта энергоаудита"));
+    Label4 = addLabel(GroupBox3, "Label4", LocationLabel,
+                      QStringLiteral("Расположение объектов обследования…"));
+    ComboBox2 = addList(GroupBox3, "ComboBox2", LocationList, itemTexts(general::Locations), -1);
+    Label3 = addLabel(GroupBox3, "Label3", AreaLabel,
+                      QStringLiteral("Площадь обследуемых объектов (общая)"));
+    Edit1 = addEdit(GroupBox3, "Edit1", AreaEdit, QStringLiteral("0"));
+    Label5 = addLabel(GroupBox3, "Label5", AreaUnit, QStringLiteral("кв.м"));
+    Label6 = addLabel(GroupBox3, "Label6", PerMetreLabel,
+                      QStringLiteral("Стоимость квадратного метра обследования"));
+    Label7 = addLabel(GroupBox3, "Label7", PerMetreValue, QStringLiteral("0 руб/кв.м"));
+    GroupBox4 = addGroup(GroupBox1, "GroupBox4", MeteringGroup,
+                         QStringLiteral("Сведения о приборном учете расхода ТЭР на объекте энергоаудита"));
+    Label8 = addLabel(GroupBox4, "Label8", MeteringLabel,
+                      QStringLiteral("Наличие приборного учета расхода ТЭР по подразделениям"));
+    ComboBox3 = addList(GroupBox4, "ComboBox3", MeteringList,
+                        {QStringLiteral("не менее 50% от общего потребления "),
+                         QStringLiteral("менее 50% от общего потребления ")},
+                        -1);
+    Label9 = addLabel(GroupBox1, "Label9", CostLabel,
+                      QStringLiteral("СТОИМОСТЬ ЭНЕРГЕТИЧЕСКОГО ОБСЛЕДОВАНИЯ "), TotalFont);
+    ComboBox4 = addList(GroupBox1, "ComboBox4", ExpertiseList,
+                        {QStringLiteral("с учетом стоимости экспертизы"),
+                         QStringLiteral("без учета стоимости экспертизы")},
+                        -1);
+    ComboBox5 = addList(GroupBox1, "ComboBox5", VatList,
+                        {QStringLiteral("с НДС"), QStringLiteral("без НДС")}, -1);
+    Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
+    Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
+
+    Button4 = addLargeButton("Button4", SaveButton, QStringLiteral("Сохранить файл отчета"), LargeButtonFont);
+    Button1 = addLargeButton("Button1", PrintButton, QStringLiteral("Печать сметы"), LargeButtonFont);
+    Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
+    Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
+
+    SaveDialog1 = report::makeSaveDialog(this);
+    Edit1KeyPress = new NumericKeyFilter(program.regional, this);
+    Edit1KeyPress->bind(Edit1);
+
+    for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
+        connect(list, &EditableList::Change, this,
+                [this] { this->program.errors.run([this] { FormActivate(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { this->program.errors.run([this] { Button1Click(); }); });
+    connect(Button4, &QPushButton::clicked, this,
+            [this] { this->program.errors.run([this] { Button4Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { switchWindow(this, this->program.TProg_F2); });
+    connect(Button3, &QPushButton::clicked, this, [this] { close(); });
+    FormCreate();
+}
+
+void TProg_F3::FormCreate()
+{
+    for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
+        list->setCurrentIndex(0);
+}
+
+general::CostInputs TProg_F3::costInputs() const
+{
+    general::CostInputs in;
+    in.financial = program.TProg_F->financialTexts();
+    in.baseNorm = program.TProg_F2->BaseNorm;
+    in.fuelTotal = program.TProg_F2->ReferenceFuelTotal;
+    in.branch = ComboBox1->currentIndex();
+    in.location = ComboBox2->currentIndex();
+    in.metering = ComboBox3->currentIndex();
+    in.expertise = ComboBox4->currentIndex();
+    in.vat = ComboBox5->currentIndex();
+    in.area = Edit1->text();
+    in.decimal = program.regional.decimal;
+    return in;
+}
+
+void TProg_F3::FormActivate()
+{
+    general::CostDisplay shown{Label7->text(), Label11->text()};
+    const auto showLabels = qScopeGuard([&] {
+        Label7->setText(shown.perSquareMetre);
+        Label11->setText(shown.total);
+    });
+    general::recomputeCost(costInputs(), quantities, shown);
+    Button1->setFocus();
+}
+
+void TProg_F3::Edit1Change()
+{
+    Label7->setText(general::perSquareMetreText(quantities.CostWithVat, Edit1->text(),
+                                                program.regional.decimal));
+}
+
+void TProg_F3::Button1Click()
+{
+    const TProg_F &first = *program.TProg_F;
+    estimate::GeneralInputs in;
+    in.customer = first.Edit1->text();
+    in.place = first.Edit5->text();
+    in.objects = first.Edit6->text();
+    in.overheads = first.Edit3->text();
+    in.profit = first.Edit4->text();
+    in.regional = first.Edit7->text();
+    in.fuelTotal = program.TProg_F2->ReferenceFuelTotal;
+    in.baseNorm = program.TProg_F2->BaseNorm;
+    in.cost = quantities;
+    in.format = program.regional;
+    in.date = QDate::currentDate();
+    estimate::printEstimate(estimate::GeneralTemplate, estimate::generalReplacements(in));
+}
+
+void TProg_F3::Button4Click() { report::save(program, SaveDialog1, report::Calculator::General); }
+
+} // namespace dalko

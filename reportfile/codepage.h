@@ -1,0 +1,16 @@
+#pragma once
+
+// Windows-1251, the code page of report files written under Russian settings, through
+// glibc's iconv.
+
+#include <QByteArray>
+#include <QString>
+
+namespace dalko::report {
+
+// A character that Windows-1251 cannot hold becomes "?".
+QByteArray toWindows1251(const QString &text);
+// The one byte that Windows-1251 leaves undefined becomes U+FFFD.
+QString fromWindows1251(const QByteArray &bytes);
+
+} // namespace dalko::report
