@@ -36,7 +36,6 @@ void present(QWidget *window)
         window->move(frame.topLeft());
     }
     window->show();
-    window->raise();
     window->activateWindow();
 }
 

@@ -42,8 +42,8 @@ constexpr Place MeteringGroup{12, 224, 1033, 66};
 constexpr Place MeteringLabel{12, 31};
 constexpr Place MeteringList{500, 27, 521, 26};
 constexpr Place CostLabel{24, 312};
-constexpr Place ExpertiseList{430, 308, 300, 26};
-constexpr Place VatList{740, 308, 120, 26};
+constexpr Place ExpertiseList{530, 308, 300, 26};
+constexpr Place VatList{840, 308, 120, 26};
 constexpr Place TotalLabel{24, 366};
 constexpr Place TotalValue{140, 366, 500, 26};
 

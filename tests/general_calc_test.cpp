@@ -1,5 +1,7 @@
 #include "general/generalcalc.h"
 
+#include "qstring_print.h"
+
 #include <gtest/gtest.h>
 
 using namespace dalko;

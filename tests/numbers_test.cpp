@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QLocale>
 
+#include "qstring_print.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>

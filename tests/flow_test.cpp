@@ -1,0 +1,181 @@
+#include "guifixture.h"
+
+#include "app/Logo_U.h"
+#include "app/Prog_UL2.h"
+#include "boiler/T_U1.h"
+#include "boiler/T_U2.h"
+#include "general/Prog_U.h"
+#include "general/Prog_U2.h"
+#include "general/Prog_U3.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace dalko::test {
+namespace {
+
+QList<QWidget *> windowsOf(const Program &p)
+{
+    return {p.TLogo_F, p.TProg_F, p.TProg_F2, p.TProg_F3, p.TProg_FL2, p.TT_F1, p.TT_F2};
+}
+
+class Flow : public GuiTest {
+protected:
+    QList<QWidget *> visibleWindows() const
+    {
+        QList<QWidget *> visible;
+        for (QWidget *w : windowsOf(*program))
+            if (w->isVisible())
+                visible << w;
+        return visible;
+    }
+    // Runs the event loop until the program ends; false if it is still running after 3 s.
+    static bool programEnds()
+    {
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(7); });
+        watchdog.start(3000);
+        return QApplication::exec() == 0;
+    }
+};
+
+TEST_F(Flow, WindowsAreCreatedHiddenWithTheirCaptionsAndSizes)
+{
+    struct Expected {
+        QWidget *window;
+        const char *caption;
+        QSize size;
+        bool fixed;
+    };
+    const char *general = "Определение стоимости работ в области энергетического обследования";
+    const char *withStop = "Определение стоимости работ в области энергетического обследования.";
+    const Expected table[] = {
+        {program->TLogo_F, "Logo_F", {560, 341}, true},
+        {program->TProg_FL2, general, {770, 249}, false},
+        {program->TProg_F, withStop, {1084, 672}, true},
+        {program->TProg_F2, general, {1084, 672}, true},
+        {program->TProg_F3, general, {1084, 672}, true},
+        {program->TT_F1, withStop, {1084, 672}, true},
+        {program->TT_F2, general, {1084, 672}, true},
+    };
+    for (const Expected &e : table) {
+        EXPECT_FALSE(e.window->isVisible());
+        EXPECT_EQ(e.window->windowTitle(), QString::fromUtf8(e.caption));
+        EXPECT_EQ(e.window->size(), e.size) << e.caption;
+        EXPECT_EQ(e.window->minimumSize() == e.window->maximumSize(), e.fixed) << e.caption;
+    }
+    EXPECT_TRUE(program->TLogo_F->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(program->TLogo_F->Label1->text(), "v.3.1.0.9");
+    EXPECT_EQ(program->TProg_FL2->Button1->text(),
+              "Определение стоимости работ по энергетическому обследованию ");
+}
+
+TEST_F(Flow, SplashGivesWayToTheChoiceAfterItsTimer)
+{
+    program->TLogo_F->Timer1->setInterval(4000);
+    EXPECT_TRUE(program->TLogo_F->Timer1->isSingleShot());
+    program->TLogo_F->Timer1->start();
+    program->TLogo_F->show();
+    QTest::qWait(3500);
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program->TProg_FL2->isVisible(); }, 1500));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_FL2});
+    EXPECT_TRUE(QTest::qWaitForWindowActive(program->TProg_FL2));
+    EXPECT_FALSE(program->TLogo_F->Timer1->isActive());
+}
+
+TEST_F(Flow, GeneralCalculatorForwardAndBackKeepsValues)
+{
+    activate(program->TProg_FL2);
+    click(program->TProg_FL2->Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F});
+    program->TProg_F->Edit2->setText("40000");
+
+    click(program->TProg_F->Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2));
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2->Edits[0]);
+    program->TProg_F2->Edits[0]->setText("1000");
+
+    click(program->TProg_F2->Button2); // back
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F));
+    EXPECT_EQ(program->TProg_F->Edit2->text(), "40000");
+    click(program->TProg_F->Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2));
+    EXPECT_EQ(program->TProg_F2->Edits[0]->text(), "1000");
+    EXPECT_EQ(program->TProg_F2->ResultLabels[0]->text(), "344,5 т.у.т.");
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2->Edits[0]);
+
+    click(program->TProg_F2->Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F3));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F3});
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3->Button1);
+    EXPECT_NE(program->TProg_F3->Label11->text(), "0 руб.");
+    click(program->TProg_F3->Button2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2));
+}
+
+TEST_F(Flow, BoilerCalculatorForwardAndBack)
+{
+    activate(program->TProg_FL2);
+    click(program->TProg_FL2->Button2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1));
+    click(program->TT_F1->Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F2));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F2});
+    EXPECT_EQ(program->TT_F2->Label11->text(), "57926,51");
+    EXPECT_EQ(QApplication::focusWidget(), program->TT_F2->Button1);
+    click(program->TT_F2->Button2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F1});
+}
+
+TEST_F(Flow, ComingBackFromAnotherProgramRunsFormActivate)
+{
+    QWidget other;
+    other.resize(200, 100);
+    activate(program->TProg_F3);
+    EXPECT_EQ(program->TProg_F3->Label11->text(), "0 руб"); // no consumption: every amount 0
+    activate(&other);
+    program->TProg_F2->Edits[0]->setText("1000"); // changes the norm behind the page's back
+    activate(program->TProg_F3);
+    EXPECT_EQ(program->TProg_F3->Label11->text(), "161287,92 руб");
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3->Button1);
+
+    activate(program->TT_F2);
+    activate(&other);
+    program->TT_F1->Edit2->setText("60000");
+    activate(program->TT_F2);
+    EXPECT_EQ(program->TT_F2->quantities.HourlyWage, 357.14);
+    EXPECT_NE(program->TT_F2->Label11->text(), "57926,51");
+}
+
+TEST_F(Flow, ClosingAnyWindowEndsTheProgram)
+{
+    for (int index = 0; index < 7; ++index) {
+        program = std::make_unique<Program>();
+        program->createWindows();
+        QWidget *window = windowsOf(*program)[index];
+        present(window);
+        QTimer::singleShot(50, window, [window] { window->close(); });
+        EXPECT_TRUE(programEnds()) << window->windowTitle().toStdString();
+        EXPECT_FALSE(window->isVisible());
+    }
+}
+
+TEST_F(Flow, ExitButtonsEndTheProgram)
+{
+    for (QPushButton *exit : {program->TProg_F3->Button3, program->TT_F2->Button3}) {
+        present(exit->window());
+        QTimer::singleShot(50, exit, [exit] { exit->click(); });
+        EXPECT_TRUE(programEnds());
+    }
+}
+
+} // namespace
+} // namespace dalko::test

@@ -1,0 +1,87 @@
+#include "guifixture.h"
+
+#include "app/Logo_U.h"
+#include "app/window.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace dalko::test {
+
+ModalWatcher::ModalWatcher()
+{
+    m_timer.setInterval(20);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+    m_timer.start();
+}
+
+ModalWatcher::~ModalWatcher() { m_timer.stop(); }
+
+void ModalWatcher::poll()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        messages << box->windowTitle() + u'|' + box->text();
+        if (answer != QMessageBox::NoButton && box->button(answer))
+            box->button(answer)->click();
+        else
+            box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
+                                           : QMessageBox::Ok);
+    } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        ++fileDialogs;
+        if (fileToChoose.isEmpty()) {
+            dialog->reject();
+        } else {
+            dialog->selectFile(fileToChoose);
+            static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
+        }
+    }
+}
+
+void GuiTest::SetUp()
+{
+    watcher = std::make_unique<ModalWatcher>();
+    program = std::make_unique<Program>();
+    program->createWindows();
+    program->TLogo_F->Timer1->stop();
+}
+
+void GuiTest::TearDown()
+{
+    program.reset();
+    EXPECT_TRUE(takeMessages().isEmpty()) << "unexpected message boxes";
+    watcher.reset();
+}
+
+void GuiTest::activate(QWidget *window)
+{
+    present(window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+void GuiTest::type(QWidget *widget, const QString &text)
+{
+    for (QChar c : text) {
+        // QTest::keyClicks cannot type Cyrillic; plain key events can.
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+void GuiTest::click(QWidget *button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+QStringList GuiTest::takeMessages()
+{
+    QApplication::processEvents();
+    QTest::qWait(60); // let the watcher answer a box that is still opening
+    QStringList seen = watcher->messages;
+    watcher->messages.clear();
+    return seen;
+}
+
+} // namespace dalko::test

@@ -1,0 +1,62 @@
+#pragma once
+
+// Headless tests on the real windows. Each test gets a fresh program with all seven windows;
+// a watcher answers modal boxes and dialogs and records what they said, so that a test that
+// expects no error fails when one pops up.
+
+#include "app/program.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include "qstring_print.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+class QLineEdit;
+class QWidget;
+
+namespace dalko::test {
+
+class ModalWatcher {
+public:
+    ModalWatcher();
+    ~ModalWatcher();
+
+    // The texts of the message boxes seen so far, each answered by its default button (or
+    // by `answer` when set).
+    QStringList messages;
+    QMessageBox::StandardButton answer = QMessageBox::NoButton;
+    // Where a file dialog is answered: the path to choose, or empty to cancel.
+    QString fileToChoose;
+    int fileDialogs = 0;
+
+private:
+    void poll();
+    QTimer m_timer;
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Shows a window and waits until it is the active one.
+    void activate(QWidget *window);
+    // Types text into the focused-or-given widget, character by character, as key events.
+    void type(QWidget *widget, const QString &text);
+    void click(QWidget *button);
+    // The error box texts seen since the last call.
+    QStringList takeMessages();
+
+    std::unique_ptr<Program> program;
+    std::unique_ptr<ModalWatcher> watcher;
+};
+
+} // namespace dalko::test
