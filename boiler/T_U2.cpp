@@ -151,6 +151,11 @@ void TT_F2::Recalculate()
 
 void TT_F2::Button1Click()
 {
+    estimate::printEstimate(estimate::BoilerTemplate, estimateReplacements());
+}
+
+QList<estimate::Replacement> TT_F2::estimateReplacements() const
+{
     const TT_F1 &first = *program.TT_F1;
     estimate::BoilerInputs in;
     in.customer = first.Edit1->text();
@@ -166,7 +171,7 @@ void TT_F2::Button1Click()
     in.cost = quantities;
     in.format = program.regional;
     in.date = QDate::currentDate();
-    estimate::printEstimate(estimate::BoilerTemplate, estimate::boilerReplacements(in));
+    return estimate::boilerReplacements(in);
 }
 
 void TT_F2::Button4Click() { report::save(program, SaveDialog1, report::Calculator::Boiler); }

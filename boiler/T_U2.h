@@ -2,6 +2,8 @@
 
 #include "boilercalc.h"
 
+#include "estimate/filler.h"
+
 #include "app/window.h"
 
 class QFileDialog;
@@ -22,6 +24,8 @@ public:
     void FormActivate() override;
     void Recalculate();
     void Button1Click(); // "Печать сметы"
+    // The estimate's replacements; fails where a percentage does not convert.
+    QList<estimate::Replacement> estimateReplacements() const;
 
     QGroupBox *GroupBox1;
     QLabel *Label3;

@@ -159,6 +159,11 @@ void TProg_F3::Edit1Change()
 
 void TProg_F3::Button1Click()
 {
+    estimate::printEstimate(estimate::GeneralTemplate, estimateReplacements());
+}
+
+QList<estimate::Replacement> TProg_F3::estimateReplacements() const
+{
     const TProg_F &first = *program.TProg_F;
     estimate::GeneralInputs in;
     in.customer = first.Edit1->text();
@@ -172,7 +177,7 @@ void TProg_F3::Button1Click()
     in.cost = quantities;
     in.format = program.regional;
     in.date = QDate::currentDate();
-    estimate::printEstimate(estimate::GeneralTemplate, estimate::generalReplacements(in));
+    return estimate::generalReplacements(in);
 }
 
 void TProg_F3::Button4Click() { report::save(program, SaveDialog1, report::Calculator::General); }

@@ -2,6 +2,8 @@
 
 #include "generalcalc.h"
 
+#include "estimate/filler.h"
+
 #include "app/keyfilter.h"
 #include "app/window.h"
 
@@ -24,6 +26,8 @@ public:
     // The recomputation of the cost; also the change handler of the five lists.
     void FormActivate() override;
     void Button1Click(); // "Печать сметы"
+    // The estimate's replacements from the current quantities and texts.
+    QList<estimate::Replacement> estimateReplacements() const;
 
     QGroupBox *GroupBox1;
     QGroupBox *GroupBox2;

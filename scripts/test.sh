@@ -15,3 +15,5 @@ cmake --build build-sanitize -j2 --target dalko_core_tests dalko_gui_tests
 # Qt keeps some allocations until exit on purpose; leaks are not what this run looks for.
 export ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 (cd build-sanitize/bin && ./dalko_core_tests && ./dalko_gui_tests)
+
+# Further stages (fuzzing, benchmarks, the package) follow here.
