@@ -10,6 +10,8 @@ void showErrorBox(const QString &message)
     QMessageBox box(QMessageBox::Critical, ApplicationTitle, message, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorBox"));
+    // Wide enough for the caption to be read in full.
+    box.setStyleSheet(QStringLiteral("QLabel { min-width: 280px; }"));
     box.exec();
 }
 

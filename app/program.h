@@ -5,6 +5,7 @@
 
 #include "errorbox.h"
 #include "numbers.h"
+#include "window.h"
 
 #include <QPixmap>
 
@@ -26,6 +27,7 @@ struct Program {
 
     NumberFormat regional;
     ErrorReporter errors;
+    DialogReturn dialogReturn;
 
     dalko::TLogo_F *TLogo_F = nullptr; // the main window
     dalko::TProg_F *TProg_F = nullptr;

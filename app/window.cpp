@@ -5,6 +5,7 @@
 #include "program.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -45,6 +46,34 @@ void switchWindow(QWidget *from, QWidget *to)
     present(to);
 }
 
+DialogReturn::DialogReturn()
+{
+    QCoreApplication::instance()->installEventFilter(this);
+    // Coming back from another program is a real activation.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive)
+            clear();
+    });
+}
+
+bool DialogReturn::consume(QWidget *window)
+{
+    if (!window || window != m_window)
+        return false;
+    m_window = nullptr;
+    return true;
+}
+
+bool DialogReturn::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide) {
+        const auto *dialog = qobject_cast<QDialog *>(watched);
+        if (dialog && dialog->isModal() && dialog->parentWidget())
+            m_window = dialog->parentWidget()->window();
+    }
+    return false;
+}
+
 Window::Window(Program &program, const QString &caption, QSize clientSize)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -56,12 +85,18 @@ Window::Window(Program &program, const QString &caption, QSize clientSize)
 
 bool Window::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate) {
+    if (event->type() == QEvent::WindowActivate && !program.dialogReturn.consume(this)) {
         // The regional settings may have changed while the program was in the background.
         program.refreshRegional();
         program.errors.run([this] { FormActivate(); });
     }
     return QWidget::event(event);
+}
+
+void Window::showEvent(QShowEvent *event)
+{
+    program.dialogReturn.clear();
+    QWidget::showEvent(event);
 }
 
 void Window::closeEvent(QCloseEvent *event)

@@ -22,6 +22,24 @@ void present(QWidget *window);
 // Hides one window and presents another.
 void switchWindow(QWidget *from, QWidget *to);
 
+// Remembers the window over which one of the program's own modal dialogs last closed. The
+// window system then makes that window active again; running its FormActivate for that would
+// repeat a failed recomputation at once, box after box.
+class DialogReturn : public QObject {
+    Q_OBJECT
+public:
+    DialogReturn();
+    // True, once, when this activation only returns from a dialog.
+    bool consume(QWidget *window);
+    void clear() { m_window = nullptr; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_window = nullptr;
+};
+
 class Window : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +50,7 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
     Program &program;
