@@ -122,9 +122,15 @@ QString reportFileName(const QString &chosenPath)
 
 void writeFile(const QString &path, const QStringList &lines)
 {
+    const QByteArray bytes = encode(lines);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(encode(lines)) < 0 || !file.commit())
-        throw Error(systemMessage(path, file.errorString(), "Cannot create file \"%1\". %2"));
+    // Unbuffered, so that a short write (a full disk) is seen here and not lost in the last
+    // flush, which commit() does not check.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
+        !file.commit()) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string();
+        throw Error(systemMessage(path, reason, "Cannot create file \"%1\". %2"));
+    }
 }
 
 QStringList readFile(const QString &path)
