@@ -10,6 +10,8 @@ packages=(
     poppler-utils cups cups-client cups-bsd cups-filters
     clang libclang-rt-14-dev
     desktop-file-utils
+    dpkg-dev file
+    time xvfb xdotool
 )
 
 missing=()

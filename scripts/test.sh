@@ -17,3 +17,4 @@ export ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 (cd build-sanitize/bin && ./dalko_core_tests && ./dalko_gui_tests)
 
 # Further stages (fuzzing, benchmarks, the package) follow here.
+build/bin/dalko_bench --benchmark_min_time=0.01

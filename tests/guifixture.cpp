@@ -3,6 +3,7 @@
 #include "app/Logo_U.h"
 #include "app/window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -35,7 +36,14 @@ void ModalWatcher::poll()
         if (fileToChoose.isEmpty()) {
             dialog->reject();
         } else {
-            dialog->selectFile(fileToChoose);
+            // As a user does: type the path into the name box.
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            // The file chosen last time is still selected in the list; a user typing a new
+            // name replaces it.
+            for (auto *view : dialog->findChildren<QAbstractItemView *>())
+                view->clearSelection();
+            name->setText(fileToChoose);
             static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
         }
     }

@@ -1,0 +1,268 @@
+#include "guifixture.h"
+
+#include "app/editablelist.h"
+#include "boiler/T_U1.h"
+#include "boiler/T_U2.h"
+#include "general/Prog_U.h"
+#include "general/Prog_U2.h"
+#include "general/Prog_U3.h"
+#include "reportfile/codepage.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace dalko::test {
+namespace {
+
+const QString Title = QStringLiteral("НП ДАЛКО - Vivazuzudud|");
+
+QByteArray windowsLines(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += report::toWindows1251(line) + "\r\n";
+    return bytes;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+const QStringList GeneralDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15",
+                                  "0", "0", "0", "0", "0", "0", "0", "0", "0",
+                                  "0", "0", "0", "0", "0", "0"};
+const QStringList BoilerDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15", "true",
+                                 "0", "2", "1", "0", "0", "90", "0,5", "0,9", "0,9", "85", "1", "178,57"};
+
+class ReportPages : public GuiTest {
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void saveGeneralAs(const QString &name)
+    {
+        watcher->fileToChoose = path(name);
+        click(program->TProg_F3->Button4);
+    }
+    void saveBoilerAs(const QString &name)
+    {
+        watcher->fileToChoose = path(name);
+        click(program->TT_F2->Button4);
+    }
+    void loadGeneral(const QString &name)
+    {
+        watcher->fileToChoose = path(name);
+        click(program->TProg_F->Button2);
+    }
+    void loadBoiler(const QString &name)
+    {
+        watcher->fileToChoose = path(name);
+        click(program->TT_F1->Button2);
+    }
+    QStringList generalState() const
+    {
+        const Program &p = *program;
+        QStringList state;
+        for (QLineEdit *e : {p.TProg_F->Edit1, p.TProg_F->Edit5, p.TProg_F->Edit6, p.TProg_F->Edit2,
+                             p.TProg_F->Edit3, p.TProg_F->Edit4, p.TProg_F->Edit7, p.TProg_F3->Edit1})
+            state << e->text();
+        for (int n = 0; n < 9; ++n)
+            state << p.TProg_F2->Edits[n]->text() << p.TProg_F2->ResultLabels[n]->text();
+        for (EditableList *l : {p.TProg_F3->ComboBox1, p.TProg_F3->ComboBox2, p.TProg_F3->ComboBox3,
+                                p.TProg_F3->ComboBox4, p.TProg_F3->ComboBox5})
+            state << QString::number(l->currentIndex());
+        return state << p.TProg_F2->Label40->text() << QString::number(p.TProg_F2->BaseNorm);
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(ReportPages, FilesSavedRightAfterStartUp)
+{
+    saveGeneralAs("общий");
+    EXPECT_EQ(contents(path("общий.rvj")), windowsLines(GeneralDefaults));
+    EXPECT_TRUE(takeMessages().isEmpty());
+
+    saveBoilerAs("котельная");
+    EXPECT_EQ(contents(path("котельная.rvj")), windowsLines(BoilerDefaults));
+    EXPECT_EQ(takeMessages(), QStringList{"Information|Файл отчета сохранен"});
+}
+
+TEST_F(ReportPages, NamesAndReplacingAnExistingFile)
+{
+    writeBytes(path("отчет.rvj"), "old\r\n");
+    watcher->answer = QMessageBox::No;
+    saveGeneralAs("отчет"); // would replace отчет.rvj: asked, refused
+    QStringList seen = takeMessages();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].contains("отчет.rvj\" уже существует")) << seen[0].toStdString();
+    EXPECT_EQ(contents(path("отчет.rvj")), "old\r\n");
+
+    watcher->answer = QMessageBox::Yes;
+    saveGeneralAs("отчет.rvj"); // the name the user chose is the name written
+    EXPECT_EQ(takeMessages().size(), 1);
+    EXPECT_EQ(contents(path("отчет.rvj")), windowsLines(GeneralDefaults));
+    EXPECT_FALSE(QFile::exists(path("отчет.rvj.rvj")));
+
+    watcher->fileToChoose.clear(); // cancel: nothing written, nothing said
+    click(program->TT_F2->Button4);
+    EXPECT_EQ(watcher->fileDialogs, 3);
+    EXPECT_TRUE(takeMessages().isEmpty());
+}
+
+TEST_F(ReportPages, SaveThatCannotBeCreatedSaysSo)
+{
+    saveBoilerAs("нет такой папки/отчет");
+    const QStringList seen = takeMessages();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].startsWith(Title + "Cannot create file \"" + path("нет такой папки/отчет.rvj") + "\". "))
+        << seen[0].toStdString();
+}
+
+TEST_F(ReportPages, GeneralRoundTripRecomputesTheHiddenPage)
+{
+    Program &p = *program;
+    p.TProg_F->CheckBox1->setChecked(false);
+    const QStringList texts{"ООО «Тепло»", "г. Зарбинск", "Школа №5", "45000", "40", "30", "20"};
+    QLineEdit *first[] = {p.TProg_F->Edit1, p.TProg_F->Edit5, p.TProg_F->Edit6, p.TProg_F->Edit2,
+                          p.TProg_F->Edit3, p.TProg_F->Edit4, p.TProg_F->Edit7};
+    for (int i = 0; i < 7; ++i)
+        first[i]->setText(texts[i]);
+    for (int n = 0; n < 9; ++n)
+        p.TProg_F2->Edits[n]->setText(QString::number(100 * (n + 1)));
+    p.TProg_F3->ComboBox1->setCurrentIndex(29);
+    p.TProg_F3->ComboBox2->setCurrentIndex(7);
+    p.TProg_F3->ComboBox3->setCurrentIndex(1);
+    p.TProg_F3->ComboBox5->setCurrentIndex(1);
+    p.TProg_F3->Edit1->setText("2500,5");
+    const QStringList before = generalState();
+    saveGeneralAs("полный");
+
+    for (QLineEdit *e : first)
+        e->setText("x");
+    for (QLineEdit *e : p.TProg_F2->Edits)
+        e->setText("7");
+    for (EditableList *l : {p.TProg_F3->ComboBox1, p.TProg_F3->ComboBox2, p.TProg_F3->ComboBox3,
+                            p.TProg_F3->ComboBox5})
+        l->setCurrentIndex(0);
+    p.TProg_F3->Edit1->setText("1");
+    ASSERT_NE(generalState(), before);
+
+    loadGeneral("полный.rvj");
+    EXPECT_FALSE(p.TProg_F2->isVisible());
+    EXPECT_EQ(generalState(), before);
+    EXPECT_TRUE(takeMessages().isEmpty());
+}
+
+TEST_F(ReportPages, BoilerFileSetsFactorsAndTheCheckBox)
+{
+    Program &p = *program;
+    QStringList lines = BoilerDefaults;
+    lines[0] = "ООО «Котельная»";
+    lines[7] = "false";
+    lines[8] = "10";   // 11 boilers and more
+    lines[13] = "505"; // BoilerNorm from the file
+    lines[16] = "1";   // FuelCoef of liquid fuel, although ComboBox6 says otherwise
+    writeBytes(path("к.rvj"), windowsLines(lines));
+    loadBoiler("к.rvj");
+    EXPECT_FALSE(p.TT_F1->CheckBox1->isChecked());
+    EXPECT_TRUE(p.TT_F1->Edit1->isEnabled());
+    EXPECT_EQ(p.TT_F1->Edit1->text(), "ООО «Котельная»");
+    EXPECT_EQ(p.TT_F2->ComboBox1->currentText(), "11 и более");
+    EXPECT_EQ(p.TT_F2->ComboBox6->currentIndex(), 2);
+    EXPECT_EQ(p.TT_F2->quantities.FuelCoef, 1);
+    EXPECT_EQ(p.TT_F2->Label11->text(), "0 руб."); // nothing computes on loading
+    activate(p.TT_F2);
+    EXPECT_EQ(p.TT_F2->quantities.BoilerNorm, 505);
+    // (505 × 0,5 × 0,9 × 1 + 85 × 1) × 178,57 with the file's factors, not the lists'.
+    EXPECT_EQ(p.TT_F2->quantities.LabourCost, 55758.48);
+
+    lines[7] = "true";
+    writeBytes(path("к.rvj"), windowsLines(lines));
+    loadBoiler("к.rvj");
+    EXPECT_TRUE(p.TT_F1->CheckBox1->isChecked());
+    EXPECT_EQ(p.TT_F1->Edit1->text(), "не задано");
+    EXPECT_TRUE(takeMessages().isEmpty());
+}
+
+TEST_F(ReportPages, ToleratedFormats)
+{
+    QStringList lines = GeneralDefaults;
+    lines[0] = "Заказчик";
+    lines[7] = "1000";
+    QByteArray lf;
+    QByteArray cr;
+    for (const QString &line : lines) {
+        lf += report::toWindows1251(line) + "\n";
+        cr += report::toWindows1251(line) + "\r";
+    }
+    const QByteArray utf8 = "\xEF\xBB\xBF" + lines.join("\r\n").toUtf8();
+    for (const QByteArray &bytes : {lf, cr, utf8}) {
+        program->TProg_F2->Edits[0]->setText("0");
+        writeBytes(path("f.rvj"), bytes);
+        loadGeneral("f.rvj");
+        EXPECT_EQ(program->TProg_F->Edit1->text(), "Заказчик");
+        EXPECT_EQ(program->TProg_F2->ResultLabels[0]->text(), "344,5 т.у.т.");
+    }
+    EXPECT_TRUE(takeMessages().isEmpty());
+}
+
+TEST_F(ReportPages, RefusedFilesChangeNothing)
+{
+    Program &p = *program;
+    const QStringList generalBefore = generalState();
+    writeBytes(path("boiler.rvj"), windowsLines(BoilerDefaults));
+    loadGeneral("boiler.rvj");
+    QStringList seen = takeMessages();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].contains("котельной")) << seen[0].toStdString();
+    EXPECT_EQ(generalState(), generalBefore);
+
+    QStringList general = GeneralDefaults;
+    general[0] = "Другой";
+    writeBytes(path("general.rvj"), windowsLines(general));
+    loadBoiler("general.rvj");
+    seen = takeMessages();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].contains("не файл отчета")) << seen[0].toStdString();
+    EXPECT_EQ(p.TT_F1->Edit1->text(), "не задано");
+
+    // A short file: the first missing list index stops it before anything is assigned.
+    writeBytes(path("short.rvj"), windowsLines(general.mid(0, 10)));
+    loadGeneral("short.rvj");
+    EXPECT_EQ(takeMessages(), QStringList{Title + "'''' is not a valid integer value."});
+    EXPECT_EQ(generalState(), generalBefore);
+
+    loadGeneral("нет такого.rvj");
+    seen = takeMessages();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].startsWith(Title + "Cannot open file \"" + path("нет такого.rvj") + "\". "));
+}
+
+TEST_F(ReportPages, LoadedTextsStayInLockedCustomerFields)
+{
+    QStringList lines = GeneralDefaults;
+    lines[0] = "ООО «Свет»";
+    writeBytes(path("g.rvj"), windowsLines(lines));
+    ASSERT_TRUE(program->TProg_F->CheckBox1->isChecked());
+    loadGeneral("g.rvj");
+    EXPECT_EQ(program->TProg_F->Edit1->text(), "ООО «Свет»");
+    EXPECT_FALSE(program->TProg_F->Edit1->isEnabled());
+    EXPECT_TRUE(program->TProg_F->CheckBox1->isChecked());
+}
+
+} // namespace
+} // namespace dalko::test
