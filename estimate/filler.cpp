@@ -5,8 +5,10 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTextCursor>
 
@@ -16,6 +18,17 @@ namespace {
 constexpr int PdfResolution = 300;
 const QMarginsF PageMargins{15, 15, 15, 15}; // millimetres
 } // namespace
+
+QVariant TemplateDocument::loadResource(int type, const QUrl &name)
+{
+    // Qt takes a name without a scheme for a local file, a relative one in the working folder.
+    QUrl local = name;
+    if (local.isRelative())
+        local.setScheme(QStringLiteral("file"));
+    if (local.isLocalFile() && !QFileInfo(local.toLocalFile()).isFile())
+        return {};
+    return QTextDocument::loadResource(type, name);
+}
 
 void DocumentFiller::open(const QString &templatePath)
 {
@@ -33,6 +46,11 @@ void DocumentFiller::replaceAll(const QString &placeholder, const QString &value
 {
     if (placeholder.isEmpty())
         return;
+    // One edit block: the document lays a paragraph out again only at its end, not after
+    // every insertion, which made a paragraph with many occurrences take quadratic time.
+    QTextCursor edit(&m_document);
+    edit.beginEditBlock();
+    const auto endEdit = qScopeGuard([&] { edit.endEditBlock(); });
     QTextCursor found = m_document.find(placeholder, 0, QTextDocument::FindCaseSensitively);
     while (!found.isNull()) {
         const QTextCharFormat format = found.charFormat();

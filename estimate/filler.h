@@ -17,6 +17,14 @@ struct Replacement {
     QString value;
 };
 
+// The document of a template. It reads a file the template names (a style sheet, a picture)
+// only when that is a plain file: a template naming a device or a pipe, such as /dev/zero,
+// would otherwise never finish loading.
+class TemplateDocument : public QTextDocument {
+protected:
+    QVariant loadResource(int type, const QUrl &name) override;
+};
+
 class DocumentFiller {
 public:
     // Reads the template (HTML) into a fresh document; fails with a message that names the
@@ -28,12 +36,13 @@ public:
     void fill(const QList<Replacement> &replacements);
 
     QString plainText() const { return m_document.toPlainText(); }
+    const QTextDocument &document() const { return m_document; }
     // Lays the document out on the device's pages and paints it there.
     void paint(QPagedPaintDevice &device);
     void writePdf(const QString &path);
 
 private:
-    QTextDocument m_document;
+    TemplateDocument m_document;
 };
 
 } // namespace dalko::estimate

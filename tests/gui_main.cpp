@@ -9,6 +9,10 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Russian regional settings: a decimal comma, as the firms use.
     qputenv("LC_ALL", "ru_RU.UTF-8");
+    // No printer unless a test's own print server is named: printing is never left to
+    // whatever the machine has.
+    if (!qEnvironmentVariableIsSet("DALKO_PRINT_JOB"))
+        qputenv("CUPS_SERVER", "/nonexistent/dalko-tests/cups.sock");
     QApplication app(argc, argv);
     dalko::setUpApplication();
     ::testing::InitGoogleTest(&argc, argv);

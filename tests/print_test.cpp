@@ -1,0 +1,115 @@
+#include "guifixture.h"
+
+#include "boiler/T_U1.h"
+#include "boiler/T_U2.h"
+#include "general/Prog_U.h"
+#include "general/Prog_U2.h"
+#include "general/Prog_U3.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace dalko::test {
+namespace {
+
+const QString Title = QStringLiteral("НП ДАЛКО - Vivazuzudud|");
+
+// Without a print server of the test's own, the program sees no printer at all.
+class Printing : public GuiTest {};
+
+TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
+{
+    if (qEnvironmentVariableIsSet("DALKO_PRINT_JOB"))
+        GTEST_SKIP() << "a print server is running for the end-to-end test";
+    program->TProg_F2->Edits[0]->setText("290,276");
+    activate(program->TProg_F3);
+    click(program->TProg_F3->Button1);
+    const QStringList seen = takeMessages();
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_TRUE(seen[0].startsWith(Title + "В системе не установлен ни один принтер")) << seen[0].toStdString();
+}
+
+TEST_F(Printing, AnUnconvertiblePercentageStopsTheBoilerEstimateFirst)
+{
+    program->TT_F1->Edit3->setText("");
+    program->TT_F2->Recalculate();
+    click(program->TT_F2->Button1);
+    EXPECT_EQ(takeMessages(), QStringList{Title + "'' is not a valid floating point value."});
+}
+
+// Run by print_test.sh with a private cupsd whose default printer writes to DALKO_PRINT_JOB.
+class PrintEndToEnd : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        job = qEnvironmentVariable("DALKO_PRINT_JOB");
+        if (job.isEmpty())
+            GTEST_SKIP() << "needs the print server of tests/print_test.sh";
+        GuiTest::SetUp();
+    }
+
+    // Presses the button, waits for the job file and gives its text.
+    QString print(QPushButton *button)
+    {
+        QFile::remove(job);
+        click(button);
+        EXPECT_TRUE(takeMessages().isEmpty());
+        const bool printed = QTest::qWaitFor(
+            [&] {
+                QProcess jobs;
+                jobs.start("lpstat", {"-o"});
+                jobs.waitForFinished();
+                return QFileInfo(job).size() > 0 && jobs.readAllStandardOutput().trimmed().isEmpty();
+            },
+            60000);
+        EXPECT_TRUE(printed) << "no job arrived in " << job.toStdString();
+        QProcess text;
+        text.start("pdftotext", {job, "-"});
+        text.waitForFinished();
+        return QString::fromUtf8(text.readAllStandardOutput());
+    }
+
+    void expectEveryValue(const QString &printed, const QList<estimate::Replacement> &replacements)
+    {
+        // pdftotext joins a wrapped line with a break: compare without blanks.
+        QString flat = printed;
+        flat.remove(QRegularExpression("\\s"));
+        for (const estimate::Replacement &r : replacements) {
+            QString value = r.value;
+            value.remove(QRegularExpression("\\s"));
+            EXPECT_TRUE(flat.contains(value)) << r.placeholder.toStdString() << " = " << r.value.toStdString();
+        }
+        EXPECT_FALSE(printed.contains(QRegularExpression("#[^\\s#&]+&"))) << printed.toStdString();
+    }
+
+    QString job;
+};
+
+TEST_F(PrintEndToEnd, GeneralEstimateReachesThePrinter)
+{
+    program->TProg_F->CheckBox1->setChecked(false);
+    program->TProg_F->Edit1->setText("ООО «Теплосеть»");
+    program->TProg_F->Edit6->setText("Котельная №3 и тепловые сети");
+    program->TProg_F2->Edits[0]->setText("290,276");
+    program->TProg_F3->Edit1->setText("1000");
+    activate(program->TProg_F3);
+    const QString printed = print(program->TProg_F3->Button1);
+    expectEveryValue(printed, program->TProg_F3->estimateReplacements());
+    EXPECT_TRUE(printed.contains("114469,79"));
+}
+
+TEST_F(PrintEndToEnd, BoilerEstimateReachesThePrinter)
+{
+    activate(program->TT_F2);
+    const QString printed = print(program->TT_F2->Button1);
+    expectEveryValue(printed, program->TT_F2->estimateReplacements());
+    EXPECT_TRUE(printed.contains("57926,51"));
+}
+
+} // namespace
+} // namespace dalko::test
