@@ -1,0 +1,175 @@
+// dalko-calc run as a process on report files of both kinds.
+
+#include "reportfile/reportformat.h"
+
+#include "qstring_print.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace dalko;
+
+struct Outcome {
+    int status = -1;
+    QStringList out;
+    QString err;
+    QString value(const QString &name) const
+    {
+        for (const QString &line : out)
+            if (line.startsWith(name + u'\t'))
+                return line.mid(name.size() + 1);
+        return QStringLiteral("<none>");
+    }
+};
+
+class Calc : public ::testing::Test {
+protected:
+    QString file(const QString &name, const QStringList &lines)
+    {
+        const QString path = dir.filePath(name);
+        report::writeFile(path, lines);
+        return path;
+    }
+    Outcome calc(const QStringList &args)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", "ru_RU.UTF-8");
+        env.remove("QT_QPA_PLATFORM"); // the tool chooses its platform itself
+        env.insert("CUPS_SERVER", "/nonexistent/dalko-tests/cups.sock");
+        process.setProcessEnvironment(env);
+        process.start(DALKO_CALC, args);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        Outcome result;
+        result.status = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+    QTemporaryDir dir;
+};
+
+const QStringList GeneralDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15",
+                                  "0", "0", "0", "0", "0", "0", "0", "0", "0",
+                                  "0", "0", "0", "0", "0", "0"};
+const QStringList BoilerDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15", "true",
+                                 "0", "2", "1", "0", "0", "90", "0,5", "0,9", "0,9", "85", "1", "178,57"};
+
+QStringList workedExample()
+{
+    QStringList lines = GeneralDefaults;
+    lines[0] = "ООО «Заказчик»";
+    lines[7] = "290,276"; // 100 т.у.т., norm 200
+    lines[21] = "1000";
+    return lines;
+}
+
+TEST_F(Calc, GeneralWorkedExample)
+{
+    const Outcome r = calc({file("g.rvj", workedExample())});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "");
+    ASSERT_EQ(r.out.size(), 9 + 2 + 14 + 2 + 39);
+    EXPECT_TRUE(r.out[0].startsWith("ReferenceFuel1\t"));
+    EXPECT_EQ(r.value("ReferenceFuelTotal"), "100");
+    EXPECT_EQ(r.value("BaseNorm"), "200");
+    EXPECT_EQ(r.value("LabourCost"), "42856,8");
+    EXPECT_EQ(r.value("ProfitSum"), "20249,84");
+    EXPECT_EQ(r.value("CostWithVat"), "105990,55");
+    EXPECT_EQ(r.value("ExpertiseSum"), "8479,24");
+    EXPECT_EQ(r.value("Label7"), "105,99 руб/кв.м");
+    EXPECT_EQ(r.value("Label11"), "114469,79 руб");
+    EXPECT_EQ(r.out[27].section(u'\t', 0, 0), "#ЧИСЛО&");
+    EXPECT_EQ(r.value("#сумма4&"), "17964,5");
+    EXPECT_EQ(r.value("#форма&"), "ООО «Заказчик»");
+    EXPECT_EQ(r.value("#ЭксТ&"), "Сметорий. Кэ=8% Таблица 1");
+    EXPECT_EQ(r.out.last(), "#РайК&\t15");
+}
+
+TEST_F(Calc, BoilerDefaults)
+{
+    const Outcome r = calc({file("b.rvj", BoilerDefaults)});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_EQ(r.out.size(), 19 + 34);
+    EXPECT_EQ(r.out[0], "BoilerNorm\t90");
+    EXPECT_EQ(r.value("ProfitSum"), "10247,27");
+    EXPECT_EQ(r.value("TotalCost"), "57926,51");
+    EXPECT_EQ(r.value("Label11"), "57926,51");
+    EXPECT_EQ(r.value("#сумм1&"), "6508,88");
+    EXPECT_EQ(r.value("#ЭксТ&"), "Сметорий. Кэ=8% Таблица №1");
+    EXPECT_EQ(r.out.last(), "#сумм10&\t57926,51");
+}
+
+TEST_F(Calc, SaveGivesBackTheSameBytes)
+{
+    for (const QStringList &lines : {workedExample(), BoilerDefaults}) {
+        const QString in = file("in.rvj", lines);
+        const QString out = dir.filePath("out.rvj");
+        EXPECT_EQ(calc({"--save", out, in}).status, 0);
+        QFile a(in), b(out);
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_EQ(a.readAll(), b.readAll());
+    }
+}
+
+TEST_F(Calc, PdfHoldsEveryValue)
+{
+    const QString pdf = dir.filePath("смета.pdf");
+    const Outcome r = calc({"--pdf", pdf, file("g.rvj", workedExample())});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished());
+    QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    printed.remove(QRegularExpression("\\s"));
+    for (const QString &line : r.out.mid(27)) {
+        QString value = line.section(u'\t', 1);
+        value.remove(QRegularExpression("\\s"));
+        EXPECT_TRUE(printed.contains(value)) << line.toStdString();
+    }
+}
+
+TEST_F(Calc, ErrorsAndExitCodes)
+{
+    Outcome r = calc({dir.filePath("нет.rvj")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith("Cannot open file")) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+
+    r = calc({"--kind", "general", file("b.rvj", BoilerDefaults)});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("котельной")) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+
+    // A failing recomputation: the quantities as they stand, no replacements.
+    QStringList lines = workedExample();
+    lines[5] = "";
+    r = calc({"--pdf", dir.filePath("x.pdf"), file("p.rvj", lines)});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "'' is not a valid floating point value.\n");
+    EXPECT_EQ(r.out.size(), 27);
+    EXPECT_EQ(r.value("OverheadSum"), "14999,88");
+    EXPECT_EQ(r.value("ProfitSum"), "0");
+    EXPECT_EQ(r.value("Label11"), "0 руб.");
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.pdf")));
+
+    r = calc({"--print", file("b.rvj", BoilerDefaults)});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("принтер")) << r.err.toStdString();
+
+    EXPECT_EQ(calc({}).status, 2);
+    EXPECT_EQ(calc({"--kind", "house", "a.rvj"}).status, 2);
+    EXPECT_EQ(calc({"--bogus", "a.rvj"}).status, 2);
+    r = calc({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.join('\n').contains("dalko-calc"));
+}
+
+} // namespace
