@@ -16,6 +16,14 @@ struct FinancialTexts {
     QString regional;  // per cent
 };
 
+// Everything the first page of a calculator holds, as typed.
+struct CustomerTexts {
+    QString customer;
+    QString place;   // location of the object or objects
+    QString objects; // objects surveyed
+    FinancialTexts financial;
+};
+
 struct ExpertiseBand {
     double lowerBound; // roubles, the band runs up to just below the next bound
     double rate;       // share of the cost

@@ -128,6 +128,11 @@ FinancialTexts CustomerPage::financialTexts() const
     return {Edit2->text(), Edit3->text(), Edit4->text(), Edit7->text()};
 }
 
+CustomerTexts CustomerPage::customerTexts() const
+{
+    return {Edit1->text(), Edit5->text(), Edit6->text(), financialTexts()};
+}
+
 QString CustomerPage::chooseReportFile()
 {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())

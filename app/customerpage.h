@@ -22,6 +22,7 @@ public:
     explicit CustomerPage(Program &program);
 
     FinancialTexts financialTexts() const;
+    CustomerTexts customerTexts() const;
 
     QGroupBox *GroupBox1;
     QLabel *Label3;

@@ -5,13 +5,9 @@
 #include "app/editablelist.h"
 #include "app/program.h"
 #include "estimate/boilerestimate.h"
-#include "estimate/estimateprint.h"
-#include "reportfile/reportpages.h"
 
 #include <QDate>
-#include <QFileDialog>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,8 +15,6 @@
 namespace dalko {
 
 namespace {
-
-const QString Caption = QStringLiteral("Определение стоимости работ в области энергетического обследования");
 
 constexpr Place GroupPlace{8, 176, 1057, 425};
 constexpr FontSpec GroupFont{Face::Times, 16};
@@ -40,19 +34,18 @@ constexpr Place VatList{ListX + 100, FirstRowY + 5 * RowStep, 120, ListHeight};
 constexpr Place TotalLabel{LabelX, FirstRowY + 6 * RowStep + 10};
 constexpr Place TotalValue{140, FirstRowY + 6 * RowStep + 10, 500, 26};
 
-constexpr Place PrintButton{387, 611, 300, 42};
-constexpr Place SaveButton{60, 611, 300, 42};
-constexpr Place BackButton{859, 625, 100, 25};
-constexpr Place ExitButton{965, 625, 100, 25};
+constexpr int TitleX = 289;
+constexpr int SaveButtonX = 60;
 
 Place rowLabel(int row) { return {LabelX, FirstRowY + row * RowStep + 2}; }
 Place rowList(int row) { return {ListX, FirstRowY + row * RowStep, ListWidth, ListHeight}; }
 
 } // namespace
 
-TT_F2::TT_F2(Program &program) : Page(program, Caption)
+TT_F2::TT_F2(Program &program)
+    : CostPage(program, {report::Calculator::Boiler, estimate::BoilerTemplate, TitleX, SaveButtonX,
+                         LargeButtonFont})
 {
-    setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/estimate.png")));
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
     GroupBox1->setFont(makeFont(GroupFont));
@@ -86,11 +79,6 @@ TT_F2::TT_F2(Program &program) : Page(program, Caption)
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 
-    Button4 = addLargeButton("Button4", SaveButton, QStringLiteral("Сохранить файл отчета"), LargeButtonFont);
-    Button1 = addLargeButton("Button1", PrintButton, QStringLiteral("Печать сметы"), LargeButtonFont);
-    Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
-    Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
-    SaveDialog1 = report::makeSaveDialog(this);
 
     setTabOrder(ComboBox4, ComboBox5);
     setTabOrder(ComboBox5, ComboBox1);
@@ -110,13 +98,6 @@ TT_F2::TT_F2(Program &program) : Page(program, Caption)
     bindList(ComboBox7, boiler::chooseFiringModes);
     bindList(ComboBox4, nullptr);
     bindList(ComboBox5, nullptr);
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button1Click(); }); });
-    connect(Button4, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button4Click(); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, this->program.TT_F1); });
-    connect(Button3, &QPushButton::clicked, this, [this] { this->program.endProgram(); });
     FormCreate();
 }
 
@@ -149,21 +130,12 @@ void TT_F2::Recalculate()
     Label11->setText(boiler::recalculate(in, quantities));
 }
 
-void TT_F2::Button1Click()
-{
-    estimate::printEstimate(estimate::BoilerTemplate, estimateReplacements());
-}
+QWidget *TT_F2::previousPage() const { return program.TT_F1; }
 
 QList<estimate::Replacement> TT_F2::estimateReplacements() const
 {
-    const TT_F1 &first = *program.TT_F1;
     estimate::BoilerInputs in;
-    in.customer = first.Edit1->text();
-    in.objects = first.Edit6->text();
-    in.place = first.Edit5->text();
-    in.overheads = first.Edit3->text();
-    in.profit = first.Edit4->text();
-    in.regional = first.Edit7->text();
+    in.first = program.TT_F1->customerTexts();
     in.boilerCount = ComboBox1->currentText();
     in.boilerKind = ComboBox3->currentText();
     in.capacity = ComboBox2->currentText();
@@ -173,7 +145,5 @@ QList<estimate::Replacement> TT_F2::estimateReplacements() const
     in.date = QDate::currentDate();
     return estimate::boilerReplacements(in);
 }
-
-void TT_F2::Button4Click() { report::save(program, SaveDialog1, report::Calculator::Boiler); }
 
 } // namespace dalko

@@ -4,9 +4,8 @@
 
 #include "estimate/filler.h"
 
-#include "app/window.h"
+#include "app/costpage.h"
 
-class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -16,16 +15,15 @@ namespace dalko {
 class EditableList;
 
 // The boiler-house calculator, page 2: the boiler-house characteristics and the cost.
-class TT_F2 : public Page {
+class TT_F2 : public CostPage {
     Q_OBJECT
 public:
     explicit TT_F2(Program &program);
 
     void FormActivate() override;
     void Recalculate();
-    void Button1Click(); // "Печать сметы"
-    // The estimate's replacements; fails where a percentage does not convert.
-    QList<estimate::Replacement> estimateReplacements() const;
+    // Fails where a percentage does not convert.
+    QList<estimate::Replacement> estimateReplacements() const override;
 
     QGroupBox *GroupBox1;
     QLabel *Label3;
@@ -43,17 +41,13 @@ public:
     EditableList *ComboBox5; // VAT
     QLabel *Label10;
     QLabel *Label11; // total cost
-    QPushButton *Button1; // "Печать сметы"
-    QPushButton *Button4; // "Сохранить файл отчета"
-    QPushButton *Button2; // "Назад"
-    QPushButton *Button3; // "Выход"
-    QFileDialog *SaveDialog1;
-
     boiler::Quantities quantities;
+
+protected:
+    QWidget *previousPage() const override;
 
 private:
     void FormCreate();
-    void Button4Click();
     // A list's change handler: its factors from the selected index, then Recalculate.
     void bindList(EditableList *list, void (*choose)(int, boiler::Quantities &));
 };

@@ -16,8 +16,7 @@ namespace dalko::estimate {
 inline const QString BoilerTemplate = QStringLiteral("dalko-t.rv");
 
 struct BoilerInputs {
-    QString customer, objects, place;       // as typed on the first page
-    QString overheads, profit, regional;    // percentages, converted to numbers
+    CustomerTexts first; // the percentages are converted to numbers
     QString boilerCount, boilerKind, capacity, firingModes; // the lists' displayed texts
     boiler::Quantities cost;
     NumberFormat format;

@@ -34,7 +34,7 @@ QList<Replacement> generalReplacements(const GeneralInputs &in)
         {QStringLiteral("#ЭКС%&"), percent(q.ExpertiseRate)},
         {QStringLiteral("#ЭКС&"), text(q.ExpertiseSum)},
         {QStringLiteral("#суммаИНДСЭКС&"), text(q.totalCost())},
-        {QStringLiteral("#форма&"), in.customer},
+        {QStringLiteral("#форма&"), in.first.customer},
         {QStringLiteral("#сумм1&"), text(q.LabourCost)},
         {QStringLiteral("#кол&"), text(in.fuelTotal)},
         {QStringLiteral("#Нв&"), text(R2(in.baseNorm))},
@@ -52,11 +52,11 @@ QList<Replacement> generalReplacements(const GeneralInputs &in)
         {QStringLiteral("#сумм8&"), text(q.CostWithVat)},
         {QStringLiteral("#сумм10&"), text(q.totalCost())},
         {QStringLiteral("#ЭксТ&"), expertiseText},
-        {QStringLiteral("#объект&"), in.objects},
-        {QStringLiteral("#место&"), in.place},
-        {QStringLiteral("#НакР&"), in.overheads},
-        {QStringLiteral("#СметП&"), in.profit},
-        {QStringLiteral("#РайК&"), in.regional},
+        {QStringLiteral("#объект&"), in.first.objects},
+        {QStringLiteral("#место&"), in.first.place},
+        {QStringLiteral("#НакР&"), in.first.financial.overheads},
+        {QStringLiteral("#СметП&"), in.first.financial.profit},
+        {QStringLiteral("#РайК&"), in.first.financial.regional},
     };
 }
 

@@ -15,8 +15,7 @@ namespace dalko::estimate {
 inline const QString GeneralTemplate = QStringLiteral("dalko-en.rv");
 
 struct GeneralInputs {
-    QString customer, place, objects;     // as typed on the first page
-    QString overheads, profit, regional;  // percentages, printed as typed
+    CustomerTexts first; // the percentages are printed as typed
     double fuelTotal = 0;                 // т.у.т.
     double baseNorm = 0;
     general::CostQuantities cost;

@@ -5,14 +5,10 @@
 #include "app/controls.h"
 #include "app/editablelist.h"
 #include "app/program.h"
-#include "estimate/estimateprint.h"
 #include "estimate/generalestimate.h"
-#include "reportfile/reportpages.h"
 
 #include <QDate>
-#include <QFileDialog>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,8 +17,6 @@
 namespace dalko {
 
 namespace {
-
-const QString Caption = QStringLiteral("Определение стоимости работ в области энергетического обследования");
 
 constexpr int TitleX = 287;
 constexpr Place GroupPlace{8, 170, 1057, 432};
@@ -47,17 +41,15 @@ constexpr Place VatList{840, 308, 120, 26};
 constexpr Place TotalLabel{24, 366};
 constexpr Place TotalValue{140, 366, 500, 26};
 
-constexpr Place PrintButton{387, 611, 300, 42};
-constexpr Place SaveButton{64, 611, 300, 42};
+constexpr int SaveButtonX = 64;
 constexpr FontSpec LargeButtonFont{Face::Tahoma, 19};
-constexpr Place BackButton{859, 625, 100, 25};
-constexpr Place ExitButton{965, 625, 100, 25};
 
 } // namespace
 
-TProg_F3::TProg_F3(Program &program) : Page(program, Caption, TitleX)
+TProg_F3::TProg_F3(Program &program)
+    : CostPage(program, {report::Calculator::General, estimate::GeneralTemplate, TitleX, SaveButtonX,
+                         LargeButtonFont})
 {
-    setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/estimate.png")));
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
     GroupBox1->setFont(makeFont(GroupFont));
@@ -95,12 +87,6 @@ TProg_F3::TProg_F3(Program &program) : Page(program, Caption, TitleX)
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 
-    Button4 = addLargeButton("Button4", SaveButton, QStringLiteral("Сохранить файл отчета"), LargeButtonFont);
-    Button1 = addLargeButton("Button1", PrintButton, QStringLiteral("Печать сметы"), LargeButtonFont);
-    Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
-    Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
-
-    SaveDialog1 = report::makeSaveDialog(this);
     Edit1KeyPress = new NumericKeyFilter(program.regional, this);
     Edit1KeyPress->bind(Edit1);
 
@@ -108,13 +94,10 @@ TProg_F3::TProg_F3(Program &program) : Page(program, Caption, TitleX)
         connect(list, &EditableList::Change, this,
                 [this] { this->program.errors.run([this] { FormActivate(); }); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button1Click(); }); });
-    connect(Button4, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button4Click(); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, this->program.TProg_F2); });
-    connect(Button3, &QPushButton::clicked, this, [this] { close(); });
+    QWidget *order[] = {ComboBox1, ComboBox2, Edit1, ComboBox3, ComboBox4, ComboBox5,
+                        Button1, Button4, Button2, Button3};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
     FormCreate();
 }
 
@@ -157,21 +140,12 @@ void TProg_F3::Edit1Change()
                                                 program.regional.decimal));
 }
 
-void TProg_F3::Button1Click()
-{
-    estimate::printEstimate(estimate::GeneralTemplate, estimateReplacements());
-}
+QWidget *TProg_F3::previousPage() const { return program.TProg_F2; }
 
 QList<estimate::Replacement> TProg_F3::estimateReplacements() const
 {
-    const TProg_F &first = *program.TProg_F;
     estimate::GeneralInputs in;
-    in.customer = first.Edit1->text();
-    in.place = first.Edit5->text();
-    in.objects = first.Edit6->text();
-    in.overheads = first.Edit3->text();
-    in.profit = first.Edit4->text();
-    in.regional = first.Edit7->text();
+    in.first = program.TProg_F->customerTexts();
     in.fuelTotal = program.TProg_F2->ReferenceFuelTotal;
     in.baseNorm = program.TProg_F2->BaseNorm;
     in.cost = quantities;
@@ -179,7 +153,5 @@ QList<estimate::Replacement> TProg_F3::estimateReplacements() const
     in.date = QDate::currentDate();
     return estimate::generalReplacements(in);
 }
-
-void TProg_F3::Button4Click() { report::save(program, SaveDialog1, report::Calculator::General); }
 
 } // namespace dalko

@@ -4,10 +4,9 @@
 
 #include "estimate/filler.h"
 
+#include "app/costpage.h"
 #include "app/keyfilter.h"
-#include "app/window.h"
 
-class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -18,16 +17,14 @@ namespace dalko {
 class EditableList;
 
 // The general calculator, page 3: the object characteristics and the cost of the audit.
-class TProg_F3 : public Page {
+class TProg_F3 : public CostPage {
     Q_OBJECT
 public:
     explicit TProg_F3(Program &program);
 
     // The recomputation of the cost; also the change handler of the five lists.
     void FormActivate() override;
-    void Button1Click(); // "Печать сметы"
-    // The estimate's replacements from the current quantities and texts.
-    QList<estimate::Replacement> estimateReplacements() const;
+    QList<estimate::Replacement> estimateReplacements() const override;
 
     QGroupBox *GroupBox1;
     QGroupBox *GroupBox2;
@@ -48,18 +45,14 @@ public:
     EditableList *ComboBox5; // VAT
     QLabel *Label10;
     QLabel *Label11; // total cost
-    QPushButton *Button1; // "Печать сметы"
-    QPushButton *Button4; // "Сохранить файл отчета"
-    QPushButton *Button2; // "Назад"
-    QPushButton *Button3; // "Выход"
-    QFileDialog *SaveDialog1;
-
     general::CostQuantities quantities;
+
+protected:
+    QWidget *previousPage() const override;
 
 private:
     void FormCreate();
     void Edit1Change();
-    void Button4Click();
     general::CostInputs costInputs() const;
 
     NumericKeyFilter *Edit1KeyPress;

@@ -17,4 +17,5 @@ export ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 (cd build-sanitize/bin && ./dalko_core_tests && ./dalko_gui_tests)
 
 # Further stages (fuzzing, benchmarks, the package) follow here.
+tests/fuzz/run.sh 60
 build/bin/dalko_bench --benchmark_min_time=0.01

@@ -28,12 +28,7 @@ QStringList values(const QList<Replacement> &list)
 GeneralInputs generalExample()
 {
     GeneralInputs in;
-    in.customer = "ООО «Заказчик»";
-    in.place = "г. Зарбинск";
-    in.objects = "Школа";
-    in.overheads = "35";
-    in.profit = "35";
-    in.regional = "15";
+    in.first = {"ООО «Заказчик»", "г. Зарбинск", "Школа", {"30000", "35", "35", "15"}};
     in.fuelTotal = 100;
     in.baseNorm = 200;
     general::CostInputs cost;
@@ -91,16 +86,14 @@ TEST(GeneralEstimate, WithoutVatAndWithoutExpertise)
     v = values(generalReplacements(in));
     EXPECT_EQ(v[13], "7,5%");
     EXPECT_EQ(v[33], "Сметорий. Кэ=7,5% Таблица 1");
-    in.overheads = "035,0";
+    in.first.financial.overheads = "035,0";
     EXPECT_EQ(values(generalReplacements(in))[36], "035,0");
 }
 
 BoilerInputs boilerDefaults()
 {
     BoilerInputs in;
-    in.customer = in.objects = in.place = "не задано";
-    in.overheads = in.profit = "35";
-    in.regional = "15";
+    in.first = {"не задано", "не задано", "не задано", {"30000", "35", "35", "15"}};
     in.boilerCount = "1";
     in.boilerKind = "Котельная с водогрейными котлами";
     in.capacity = "менее 0,5 Гкал/час";
@@ -147,9 +140,9 @@ TEST(BoilerEstimate, SplitLabourCanDifferByAKopeck)
 TEST(BoilerEstimate, PercentagesAreConvertedBeforeAnythingIsFilled)
 {
     BoilerInputs in = boilerDefaults();
-    in.profit = "35,0";
+    in.first.financial.profit = "35,0";
     EXPECT_EQ(values(boilerReplacements(in))[21], "35");
-    in.overheads = "";
+    in.first.financial.overheads = "";
     try {
         boilerReplacements(in);
         FAIL();

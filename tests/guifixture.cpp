@@ -59,6 +59,8 @@ void GuiTest::SetUp()
 
 void GuiTest::TearDown()
 {
+    if (!watcher) // skipped before SetUp
+        return;
     program.reset();
     EXPECT_TRUE(takeMessages().isEmpty()) << "unexpected message boxes";
     watcher.reset();

@@ -37,7 +37,6 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
 TEST_F(Printing, AnUnconvertiblePercentageStopsTheBoilerEstimateFirst)
 {
     program->TT_F1->Edit3->setText("");
-    program->TT_F2->Recalculate();
     click(program->TT_F2->Button1);
     EXPECT_EQ(takeMessages(), QStringList{Title + "'' is not a valid floating point value."});
 }
