@@ -252,6 +252,21 @@ TEST_F(ReportPages, RefusedFilesChangeNothing)
     EXPECT_TRUE(seen[0].startsWith(Title + "Cannot open file \"" + path("нет такого.rvj") + "\". "));
 }
 
+TEST_F(ReportPages, IndexOutsideItsListSelectsNothing)
+{
+    QStringList lines = GeneralDefaults;
+    lines[16] = "99";
+    lines[17] = "-1";
+    lines[18] = "$1";
+    writeBytes(path("i.rvj"), windowsLines(lines));
+    loadGeneral("i.rvj");
+    EXPECT_EQ(program->TProg_F3->ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(program->TProg_F3->ComboBox1->currentText(), "");
+    EXPECT_EQ(program->TProg_F3->ComboBox2->currentIndex(), -1);
+    EXPECT_EQ(program->TProg_F3->ComboBox3->currentIndex(), 1);
+    EXPECT_TRUE(takeMessages().isEmpty());
+}
+
 TEST_F(ReportPages, LoadedTextsStayInLockedCustomerFields)
 {
     QStringList lines = GeneralDefaults;
