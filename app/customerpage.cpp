@@ -3,6 +3,8 @@
 #include "controls.h"
 #include "program.h"
 
+#include "reportfile/reportpages.h"
+
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -51,7 +53,8 @@ constexpr QSize FinancialEditSize{121, 27};
 
 } // namespace
 
-CustomerPage::CustomerPage(Program &program) : Page(program, Caption)
+CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
+    : Page(program, Caption), m_calculator(calculator)
 {
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Информация о заказчике энергетического обследования"));
@@ -133,11 +136,11 @@ CustomerTexts CustomerPage::customerTexts() const
     return {Edit1->text(), Edit5->text(), Edit6->text(), financialTexts()};
 }
 
-QString CustomerPage::chooseReportFile()
+void CustomerPage::Button2Click()
 {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
-        return QString();
-    return OpenDialog1->selectedFiles().front();
+        return;
+    report::load(program, OpenDialog1->selectedFiles().front(), m_calculator);
 }
 
 } // namespace dalko

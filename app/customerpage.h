@@ -7,6 +7,8 @@
 #include "keyfilter.h"
 #include "window.h"
 
+#include "reportfile/reportformat.h"
+
 class QCheckBox;
 class QFileDialog;
 class QGroupBox;
@@ -19,7 +21,8 @@ namespace dalko {
 class CustomerPage : public Page {
     Q_OBJECT
 public:
-    explicit CustomerPage(Program &program);
+    // Loads report files of this calculator.
+    CustomerPage(Program &program, report::Calculator calculator);
 
     FinancialTexts financialTexts() const;
     CustomerTexts customerTexts() const;
@@ -47,15 +50,14 @@ public:
 
 protected:
     virtual void Button1Click() = 0;
-    virtual void Button2Click() = 0;
-    // Asks for a report file to load; empty when cancelled.
-    QString chooseReportFile();
 
 private:
+    void Button2Click();
     void FormCreate();
     void CheckBox1Click();
 
     NumericKeyFilter *Edit3KeyPress;
+    report::Calculator m_calculator;
 };
 
 } // namespace dalko

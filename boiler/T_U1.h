@@ -12,7 +12,6 @@ public:
 
 protected:
     void Button1Click() override;
-    void Button2Click() override;
 };
 
 } // namespace dalko
