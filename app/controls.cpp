@@ -10,13 +10,13 @@
 
 namespace dalko {
 
-QFont makeFont(const FontSpec &spec)
+QFont makeFont(const FontSpec &style)
 {
-    QFont font(spec.face == Face::Times ? QStringLiteral("Times New Roman")
+    QFont font(style.face == Face::Times ? QStringLiteral("Times New Roman")
                                         : QStringLiteral("Tahoma"));
-    font.setPixelSize(spec.pixels);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
+    font.setPixelSize(style.pixels);
+    font.setBold(style.bold);
+    font.setItalic(style.italic);
     return font;
 }
 

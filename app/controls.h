@@ -32,7 +32,7 @@ struct FontSpec {
     bool bold = false;
     bool italic = false;
 };
-QFont makeFont(const FontSpec &spec);
+QFont makeFont(const FontSpec &style);
 
 QLabel *addLabel(QWidget *parent, const char *name, Place place, const QString &text);
 QLabel *addLabel(QWidget *parent, const char *name, Place place, const QString &text,
