@@ -13,17 +13,17 @@ struct Program;
 // it is hidden, ends the program.
 class TLogo_F : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TLogo_F(Program &program);
 
     QLabel *Image1;
     QLabel *Label1;
     QTimer *Timer1;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void Timer1Timer();
 
     Program &program;

@@ -1,16 +1,17 @@
 #include "Prog_UL2.h"
 
-#include "controls.h"
-#include "program.h"
 #include "boiler/T_U1.h"
+#include "controls.h"
 #include "general/Prog_U.h"
+#include "program.h"
 
 #include <QPushButton>
 
 namespace dalko {
 
 namespace {
-const QString Caption = QStringLiteral("Определение стоимости работ в области энергетического обследования");
+const QString Caption =
+    QStringLiteral("Определение стоимости работ в области энергетического обследования");
 constexpr QSize ClientSize{770, 249};
 constexpr FontSpec ChoiceFont{Face::Times, 20, true};
 constexpr Place GeneralPlace{21, 24, 730, 90};
@@ -19,14 +20,17 @@ constexpr Place BoilerPlace{21, 136, 730, 90};
 
 TProg_FL2::TProg_FL2(Program &program) : Window(program, Caption, ClientSize)
 {
-    Button1 = addButton(this, "Button1", GeneralPlace,
-                        QStringLiteral("Определение стоимости работ по энергетическому обследованию "),
-                        ChoiceFont);
-    Button2 = addButton(this, "Button2", BoilerPlace,
-                        QStringLiteral("Определение стоимости работ по энергетическому обследованию котельной"),
-                        ChoiceFont);
-    connect(Button1, &QPushButton::clicked, this, [this] { switchWindow(this, this->program.TProg_F); });
-    connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, this->program.TT_F1); });
+    Button1 = addButton(
+        this, "Button1", GeneralPlace,
+        QStringLiteral("Определение стоимости работ по энергетическому обследованию "), ChoiceFont);
+    Button2 = addButton(
+        this, "Button2", BoilerPlace,
+        QStringLiteral("Определение стоимости работ по энергетическому обследованию котельной"),
+        ChoiceFont);
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { switchWindow(this, this->program.TProg_F); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { switchWindow(this, this->program.TT_F1); });
 }
 
 } // namespace dalko

@@ -9,7 +9,7 @@ namespace dalko {
 // The choice of calculator.
 class TProg_FL2 : public Window {
     Q_OBJECT
-public:
+  public:
     explicit TProg_FL2(Program &program);
 
     QPushButton *Button1; // the general calculator

@@ -13,7 +13,7 @@ namespace dalko {
 QFont makeFont(const FontSpec &style)
 {
     QFont font(style.face == Face::Times ? QStringLiteral("Times New Roman")
-                                        : QStringLiteral("Tahoma"));
+                                         : QStringLiteral("Tahoma"));
     font.setPixelSize(style.pixels);
     font.setBold(style.bold);
     font.setItalic(style.italic);

@@ -20,15 +20,18 @@ constexpr Place ExitButton{965, 625, 100, 25};
 } // namespace
 
 CostPage::CostPage(Program &program, const Kind &kind)
-    : Page(program, QStringLiteral("Определение стоимости работ в области энергетического обследования"),
+    : Page(program,
+           QStringLiteral("Определение стоимости работ в области энергетического обследования"),
            kind.titleX),
       m_kind(kind)
 {
     setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/estimate.png")));
-    Button4 = addLargeButton("Button4",
-                             {kind.saveButtonX, LargeButtonY, LargeButtonSize.width(), LargeButtonSize.height()},
-                             QStringLiteral("Сохранить файл отчета"), kind.largeButtonFont);
-    Button1 = addLargeButton("Button1", PrintButton, QStringLiteral("Печать сметы"), kind.largeButtonFont);
+    Button4 = addLargeButton(
+        "Button4",
+        {kind.saveButtonX, LargeButtonY, LargeButtonSize.width(), LargeButtonSize.height()},
+        QStringLiteral("Сохранить файл отчета"), kind.largeButtonFont);
+    Button1 = addLargeButton("Button1", PrintButton, QStringLiteral("Печать сметы"),
+                             kind.largeButtonFont);
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
     SaveDialog1 = report::makeSaveDialog(this);

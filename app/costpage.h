@@ -16,7 +16,7 @@ namespace dalko {
 
 class CostPage : public Page {
     Q_OBJECT
-public:
+  public:
     struct Kind {
         report::Calculator calculator;
         QString templateName;
@@ -36,10 +36,10 @@ public:
     QPushButton *Button3; // "Выход"
     QFileDialog *SaveDialog1;
 
-protected:
+  protected:
     virtual QWidget *previousPage() const = 0;
 
-private:
+  private:
     void Button4Click();
 
     Kind m_kind;

@@ -16,7 +16,8 @@ namespace dalko {
 
 namespace {
 
-const QString Caption = QStringLiteral("Определение стоимости работ в области энергетического обследования.");
+const QString Caption =
+    QStringLiteral("Определение стоимости работ в области энергетического обследования.");
 const QString NotGiven = QStringLiteral("не задано");
 
 constexpr Place GroupPlace{8, 177, 1057, 442};
@@ -61,15 +62,17 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
     GroupBox1->setFont(makeFont(GroupFont));
     Label3 = addLabel(GroupBox1, "Label3", CustomerLabel, QStringLiteral("Заказчик:"));
     Edit1 = addEdit(GroupBox1, "Edit1", CustomerEdit, QString());
-    CheckBox1 = addCheckBox(GroupBox1, "CheckBox1", CheckPlace, QStringLiteral("Заказчик не задан"));
+    CheckBox1 =
+        addCheckBox(GroupBox1, "CheckBox1", CheckPlace, QStringLiteral("Заказчик не задан"));
     CheckBox1->setFont(makeFont(CheckFont));
     CheckBox1->setGeometry(CheckPlace.x, CheckPlace.y, CheckBox1->sizeHint().width(),
                            std::max(CheckPlace.height, CheckBox1->sizeHint().height()));
     Label8 = addLabel(GroupBox1, "Label8", LocationLabel,
                       QStringLiteral("Место расположения объекта (объектов):"));
     Edit5 = addEdit(GroupBox1, "Edit5", LocationEdit, QString());
-    Label9 = addLabel(GroupBox1, "Label9", ObjectsLabel,
-                      QStringLiteral("Объект (объекты) подлежащий(-ие) энергетическому обследованию:"));
+    Label9 =
+        addLabel(GroupBox1, "Label9", ObjectsLabel,
+                 QStringLiteral("Объект (объекты) подлежащий(-ие) энергетическому обследованию:"));
     Edit6 = addEdit(GroupBox1, "Edit6", ObjectsEdit, QString());
     GroupBox2 = addGroup(GroupBox1, "GroupBox2", FinancialGroup,
                          QStringLiteral("Финансово-экономические параметры "));
@@ -79,9 +82,10 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
     Edit3KeyPress = new NumericKeyFilter(program.regional, this);
     for (int i = 0; i < 4; ++i) {
         const FinancialRow &row = FinancialRows[i];
-        *edits[i] = addEdit(GroupBox2, row.edit,
-                            {FinancialEditX, row.y, FinancialEditSize.width(), FinancialEditSize.height()},
-                            QString::fromUtf16(row.defaultText));
+        *edits[i] =
+            addEdit(GroupBox2, row.edit,
+                    {FinancialEditX, row.y, FinancialEditSize.width(), FinancialEditSize.height()},
+                    QString::fromUtf16(row.defaultText));
         *labels[i] = addLabel(GroupBox2, row.label, {FinancialLabelX, row.y + 3},
                               QString::fromUtf16(row.caption));
         Edit3KeyPress->bind(*edits[i]);
@@ -107,8 +111,10 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
     setTabOrder(Button2, Button1);
 
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { this->program.errors.run([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { this->program.errors.run([this] { Button2Click(); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { this->program.errors.run([this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { this->program.errors.run([this] { Button2Click(); }); });
     FormCreate();
 }
 

@@ -20,7 +20,7 @@ namespace dalko {
 
 class CustomerPage : public Page {
     Q_OBJECT
-public:
+  public:
     // Loads report files of this calculator.
     CustomerPage(Program &program, report::Calculator calculator);
 
@@ -48,10 +48,10 @@ public:
     QPushButton *Button1; // "Далее"
     QFileDialog *OpenDialog1;
 
-protected:
+  protected:
     virtual void Button1Click() = 0;
 
-private:
+  private:
     void Button2Click();
     void FormCreate();
     void CheckBox1Click();

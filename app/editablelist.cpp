@@ -12,7 +12,8 @@ EditableList::EditableList(const QStringList &items, int selected, QWidget *pare
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     // Long items are read from their beginning.
-    connect(this, &QComboBox::currentIndexChanged, this, [this] { lineEdit()->setCursorPosition(0); });
+    connect(this, &QComboBox::currentIndexChanged, this,
+            [this] { lineEdit()->setCursorPosition(0); });
     addItems(items);
     setCurrentIndex(selected);
     connect(this, &QComboBox::activated, this, &EditableList::Change);

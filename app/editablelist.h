@@ -9,13 +9,13 @@ namespace dalko {
 // not an item leaves no item selected.
 class EditableList : public QComboBox {
     Q_OBJECT
-public:
+  public:
     EditableList(const QStringList &items, int selected, QWidget *parent);
 
-signals:
+  signals:
     void Change();
 
-private:
+  private:
     void syncIndexWithText(const QString &text);
 };
 

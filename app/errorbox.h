@@ -16,7 +16,7 @@ inline const QString ApplicationTitle = QStringLiteral("НП ДАЛКО - Vivazu
 void showErrorBox(const QString &message);
 
 class ErrorReporter {
-public:
+  public:
     using Sink = std::function<void(const QString &boxText)>;
 
     // Where the texts go: the error box unless told otherwise (the command-line tool
@@ -29,7 +29,7 @@ public:
     void run(const std::function<void()> &handler);
     void rethrowPending();
 
-private:
+  private:
     void report(const Error &error);
 
     Sink m_sink;

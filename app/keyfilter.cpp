@@ -21,8 +21,7 @@ std::optional<QChar> filterKeystroke(QChar typed, const QString &current, QChar 
 
 NumericKeyFilter::NumericKeyFilter(const NumberFormat &regional, QObject *parent)
     : QObject(parent), m_regional(regional)
-{
-}
+{}
 
 void NumericKeyFilter::bind(QLineEdit *edit) { edit->installEventFilter(this); }
 

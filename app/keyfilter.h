@@ -17,14 +17,14 @@ std::optional<QChar> filterKeystroke(QChar typed, const QString &current, QChar 
 
 class NumericKeyFilter : public QObject {
     Q_OBJECT
-public:
+  public:
     NumericKeyFilter(const NumberFormat &regional, QObject *parent);
     void bind(QLineEdit *edit);
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     const NumberFormat &m_regional;
 };
 

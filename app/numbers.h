@@ -31,12 +31,12 @@ namespace dalko {
 
 // An error that ends the handler it occurs in and is shown in the error box.
 class Error : public std::exception {
-public:
+  public:
     explicit Error(QString message);
     const QString &message() const { return m_message; }
     const char *what() const noexcept override { return m_utf8.constData(); }
 
-private:
+  private:
     QString m_message;
     QByteArray m_utf8;
 };
@@ -51,7 +51,7 @@ struct NumberFormat {
 
 // An extended-precision intermediate whose every operation is checked.
 class Ext {
-public:
+  public:
     constexpr Ext(long double value = 0) : m_value(value) {}
     constexpr long double value() const { return m_value; }
     // The value rounded to a double, as every quantity is stored.
@@ -63,7 +63,7 @@ public:
     friend Ext operator/(Ext a, Ext b);
     friend Ext operator-(Ext a) { return Ext(-a.m_value); }
 
-private:
+  private:
     long double m_value;
 };
 

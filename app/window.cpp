@@ -16,7 +16,8 @@ namespace dalko {
 
 namespace {
 
-const QString Title = QStringLiteral("Определение стоимости работ в области энергетического обследования");
+const QString Title =
+    QStringLiteral("Определение стоимости работ в области энергетического обследования");
 const QString Basis = QStringLiteral("Расчет выполнен на основании Рекомендаций «Сметорий», "
                                      "утвержденных СРО НП «Далко», Зарбинск.- 2011 г. ");
 constexpr Place PanelPlace{5, 5, 1074, 662};
@@ -50,10 +51,11 @@ DialogReturn::DialogReturn()
 {
     QCoreApplication::instance()->installEventFilter(this);
     // Coming back from another program is a real activation.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive)
-            clear();
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    clear();
+            });
 }
 
 bool DialogReturn::consume(QWidget *window)

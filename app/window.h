@@ -27,28 +27,28 @@ void switchWindow(QWidget *from, QWidget *to);
 // repeat a failed recomputation at once, box after box.
 class DialogReturn : public QObject {
     Q_OBJECT
-public:
+  public:
     DialogReturn();
     // True, once, when this activation only returns from a dialog.
     bool consume(QWidget *window);
     void clear() { m_window = nullptr; }
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     QWidget *m_window = nullptr;
 };
 
 class Window : public QWidget {
     Q_OBJECT
-public:
+  public:
     Window(Program &program, const QString &caption, QSize clientSize);
 
     // Runs each time the window becomes the active window.
     virtual void FormActivate() {}
 
-protected:
+  protected:
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -59,7 +59,7 @@ protected:
 // A calculator page: the shared header on Panel1 and the buttons along the bottom.
 class Page : public Window {
     Q_OBJECT
-public:
+  public:
     Page(Program &program, const QString &caption, int titleX = 289);
 
     QFrame *Panel1;
@@ -67,7 +67,7 @@ public:
     QLabel *Label1;
     QLabel *Label2;
 
-protected:
+  protected:
     QPushButton *addNavigationButton(const char *name, Place place, const QString &caption);
     // "Печать сметы" and "Сохранить файл отчета" of the last pages.
     QPushButton *addLargeButton(const char *name, Place place, const QString &caption,

@@ -43,22 +43,35 @@ bool anyFailed = false;
 // other runs every change handler each time.
 const QStringList GeneralFileA{
     QStringLiteral("не задано"), QStringLiteral("не задано"), QStringLiteral("не задано"),
-    QStringLiteral("30000"), QStringLiteral("35"), QStringLiteral("35"), QStringLiteral("15"),
-    QStringLiteral("1000"), QStringLiteral("100"), QStringLiteral("0"), QStringLiteral("0"),
-    QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-    QStringLiteral("0"),
-    QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-    QStringLiteral("0"),
+    QStringLiteral("30000"),     QStringLiteral("35"),        QStringLiteral("35"),
+    QStringLiteral("15"),        QStringLiteral("1000"),      QStringLiteral("100"),
+    QStringLiteral("0"),         QStringLiteral("0"),         QStringLiteral("0"),
+    QStringLiteral("0"),         QStringLiteral("0"),         QStringLiteral("0"),
+    QStringLiteral("0"),         QStringLiteral("0"),         QStringLiteral("0"),
+    QStringLiteral("0"),         QStringLiteral("0"),         QStringLiteral("0"),
     QStringLiteral("1000")};
-const QStringList GeneralFileB{
-    QStringLiteral("ООО «Заказчик»"), QStringLiteral("г. Тверь"), QStringLiteral("2 здания"),
-    QStringLiteral("32000"), QStringLiteral("30"), QStringLiteral("30"), QStringLiteral("20"),
-    QStringLiteral("1200,5"), QStringLiteral("150"), QStringLiteral("10"), QStringLiteral("5"),
-    QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
-    QStringLiteral("6"),
-    QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"),
-    QStringLiteral("1"),
-    QStringLiteral("1500")};
+const QStringList GeneralFileB{QStringLiteral("ООО «Заказчик»"),
+                               QStringLiteral("г. Тверь"),
+                               QStringLiteral("2 здания"),
+                               QStringLiteral("32000"),
+                               QStringLiteral("30"),
+                               QStringLiteral("30"),
+                               QStringLiteral("20"),
+                               QStringLiteral("1200,5"),
+                               QStringLiteral("150"),
+                               QStringLiteral("10"),
+                               QStringLiteral("5"),
+                               QStringLiteral("1"),
+                               QStringLiteral("2"),
+                               QStringLiteral("3"),
+                               QStringLiteral("4"),
+                               QStringLiteral("6"),
+                               QStringLiteral("1"),
+                               QStringLiteral("1"),
+                               QStringLiteral("1"),
+                               QStringLiteral("1"),
+                               QStringLiteral("1"),
+                               QStringLiteral("1500")};
 
 QString workPath(const QString &name) { return workDir->filePath(name); }
 
@@ -97,8 +110,10 @@ void prepareGeneral()
 
 // --- The number rules -------------------------------------------------------------------
 
-const std::array<QString, 6> NumberTexts{QStringLiteral("0"), QStringLiteral("35"),
-                                         QStringLiteral("30000"), QStringLiteral("1200,5"),
+const std::array<QString, 6> NumberTexts{QStringLiteral("0"),
+                                         QStringLiteral("35"),
+                                         QStringLiteral("30000"),
+                                         QStringLiteral("1200,5"),
                                          QStringLiteral("0,000123456789012345"),
                                          QStringLiteral("1,5E+12")};
 
@@ -204,7 +219,8 @@ BENCHMARK(BM_Recalculate_TT_F2)->Unit(benchmark::kMicrosecond);
 // two files are loaded by turns.
 void BM_LoadReport(benchmark::State &state)
 {
-    const std::array<QString, 2> paths{workPath(QStringLiteral("a.rvj")), workPath(QStringLiteral("b.rvj"))};
+    const std::array<QString, 2> paths{workPath(QStringLiteral("a.rvj")),
+                                       workPath(QStringLiteral("b.rvj"))};
     report::writeFile(paths[0], GeneralFileA);
     report::writeFile(paths[1], GeneralFileB);
     int i = 0;
@@ -214,9 +230,8 @@ void BM_LoadReport(benchmark::State &state)
         });
         ++i;
     }
-    program->errors.run([&] {
-        report::assign(*program, report::Calculator::General, report::readFile(paths[1]));
-    });
+    program->errors.run(
+        [&] { report::assign(*program, report::Calculator::General, report::readFile(paths[1])); });
     const QStringList loaded = report::collect(*program, report::Calculator::General);
     const double totalB = program->TProg_F2->ReferenceFuelTotal;
     loadGeneral(GeneralFileA);
@@ -275,7 +290,8 @@ void BM_EstimatePdf(benchmark::State &state)
     const QList<estimate::Replacement> replacements = generalReplacements();
     const QString path = workPath(QStringLiteral("estimate.pdf"));
     for (auto _ : state)
-        program->errors.run([&] { estimate::writeEstimatePdf(estimate::GeneralTemplate, replacements, path); });
+        program->errors.run(
+            [&] { estimate::writeEstimatePdf(estimate::GeneralTemplate, replacements, path); });
     passes(state, QFileInfo(path).size() > 1000, "no PDF was written");
 }
 BENCHMARK(BM_EstimatePdf)->Unit(benchmark::kMillisecond);

@@ -7,7 +7,10 @@
 
 namespace dalko {
 
-TT_F1::TT_F1(Program &program) : CustomerPage(program, report::Calculator::Boiler) { Edit1->setFocus(); }
+TT_F1::TT_F1(Program &program) : CustomerPage(program, report::Calculator::Boiler)
+{
+    Edit1->setFocus();
+}
 
 void TT_F1::Button1Click() { switchWindow(this, program.TT_F2); }
 

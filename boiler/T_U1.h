@@ -7,10 +7,10 @@ namespace dalko {
 // The boiler-house calculator, page 1: the customer and the financial parameters.
 class TT_F1 : public CustomerPage {
     Q_OBJECT
-public:
+  public:
     explicit TT_F1(Program &program);
 
-protected:
+  protected:
     void Button1Click() override;
 };
 

@@ -49,25 +49,31 @@ TT_F2::TT_F2(Program &program)
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
     GroupBox1->setFont(makeFont(GroupFont));
-    Label3 = addLabel(GroupBox1, "Label3", rowLabel(0),
-                      QStringLiteral("Количество  работающих котлоагрегатов в котельной:"), RowFont);
+    Label3 =
+        addLabel(GroupBox1, "Label3", rowLabel(0),
+                 QStringLiteral("Количество  работающих котлоагрегатов в котельной:"), RowFont);
     ComboBox1 = addList(GroupBox1, "ComboBox1", rowList(0), itemTexts(boiler::BoilerCounts),
                         boiler::DefaultBoilerCount);
     Label4 = addLabel(GroupBox1, "Label4", rowLabel(1),
                       QStringLiteral("Установленная мощность котлоагрегатов:"), RowFont);
     ComboBox2 = addList(GroupBox1, "ComboBox2", rowList(1), itemTexts(boiler::Capacities),
                         boiler::DefaultCapacity);
-    Label5 = addLabel(GroupBox1, "Label5", rowLabel(2), QStringLiteral("Виды котлоагрегатов:"), RowFont);
+    Label5 =
+        addLabel(GroupBox1, "Label5", rowLabel(2), QStringLiteral("Виды котлоагрегатов:"), RowFont);
     ComboBox3 = addList(GroupBox1, "ComboBox3", rowList(2), itemTexts(boiler::BoilerKinds),
                         boiler::DefaultBoilerKind);
-    Label6 = addLabel(GroupBox1, "Label6", rowLabel(3), QStringLiteral("Вид сжигаемого топлива:"), RowFont);
-    ComboBox6 = addList(GroupBox1, "ComboBox6", rowList(3), itemTexts(boiler::Fuels),
-                        boiler::DefaultFuel);
-    Label7 = addLabel(GroupBox1, "Label7", rowLabel(4),
-                      QStringLiteral("Количество топочных режимов на один котёл при инструментальной диагностике:"),
+    Label6 = addLabel(GroupBox1, "Label6", rowLabel(3), QStringLiteral("Вид сжигаемого топлива:"),
                       RowFont);
-    ComboBox7 = addList(GroupBox1, "ComboBox7", {ListX + 280, FirstRowY + 4 * RowStep, 100, ListHeight},
-                        itemTexts(boiler::FiringModes), boiler::DefaultFiringModes);
+    ComboBox6 =
+        addList(GroupBox1, "ComboBox6", rowList(3), itemTexts(boiler::Fuels), boiler::DefaultFuel);
+    Label7 =
+        addLabel(GroupBox1, "Label7", rowLabel(4),
+                 QStringLiteral(
+                     "Количество топочных режимов на один котёл при инструментальной диагностике:"),
+                 RowFont);
+    ComboBox7 =
+        addList(GroupBox1, "ComboBox7", {ListX + 280, FirstRowY + 4 * RowStep, 100, ListHeight},
+                itemTexts(boiler::FiringModes), boiler::DefaultFiringModes);
     Label9 = addLabel(GroupBox1, "Label9", rowLabel(5),
                       QStringLiteral("СТОИМОСТЬ ЭНЕРГЕТИЧЕСКОГО ОБСЛЕДОВАНИЯ "));
     ComboBox4 = addList(GroupBox1, "ComboBox4", ExpertiseList,
@@ -78,7 +84,6 @@ TT_F2::TT_F2(Program &program)
                         {QStringLiteral("с НДС"), QStringLiteral("без НДС")}, 0);
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
-
 
     setTabOrder(ComboBox4, ComboBox5);
     setTabOrder(ComboBox5, ComboBox1);

@@ -17,7 +17,7 @@ class EditableList;
 // The boiler-house calculator, page 2: the boiler-house characteristics and the cost.
 class TT_F2 : public CostPage {
     Q_OBJECT
-public:
+  public:
     explicit TT_F2(Program &program);
 
     void FormActivate() override;
@@ -43,10 +43,10 @@ public:
     QLabel *Label11; // total cost
     boiler::Quantities quantities;
 
-protected:
+  protected:
     QWidget *previousPage() const override;
 
-private:
+  private:
     void FormCreate();
     // A list's change handler: its factors from the selected index, then Recalculate.
     void bindList(EditableList *list, void (*choose)(int, boiler::Quantities &));

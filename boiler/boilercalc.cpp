@@ -85,9 +85,9 @@ QString recalculate(const RecalcInputs &in, Quantities &q)
                       q.HourlyWage)
                        .store();
     q.OverheadSum = R2(textToNumber(in.financial.overheads, d) / 100 * q.LabourCost).store();
-    q.ProfitSum = R2((Ext(q.LabourCost) + q.OverheadSum) *
-                     (textToNumber(in.financial.profit, d) / 100))
-                      .store();
+    q.ProfitSum =
+        R2((Ext(q.LabourCost) + q.OverheadSum) * (textToNumber(in.financial.profit, d) / 100))
+            .store();
     q.RegionalSum = R2((Ext(q.LabourCost) + q.OverheadSum + q.ProfitSum) *
                        (textToNumber(in.financial.regional, d) / 100))
                         .store();

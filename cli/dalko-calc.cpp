@@ -25,7 +25,8 @@ namespace {
 using namespace dalko;
 
 const char Usage[] =
-    "Использование: dalko-calc [--kind general|boiler] [--pdf OUT.pdf] [--print] [--save OUT.rvj] FILE.rvj\n"
+    "Использование: dalko-calc [--kind general|boiler] [--pdf OUT.pdf] [--print] [--save OUT.rvj] "
+    "FILE.rvj\n"
     "\n"
     "Пересчитывает файл отчета и печатает величины расчета и подстановки сметы.\n"
     "  --kind general|boiler  вид расчета (по умолчанию определяется по строке 8 файла)\n"
@@ -54,8 +55,10 @@ std::optional<Options> parseArguments(const QStringList &args)
             std::exit(0);
         } else if (arg == u"--print") {
             options.print = true;
-        } else if (arg == u"--kind" && hasValue && (args[i + 1] == u"general" || args[i + 1] == u"boiler")) {
-            options.kind = args[++i] == u"general" ? report::Calculator::General : report::Calculator::Boiler;
+        } else if (arg == u"--kind" && hasValue &&
+                   (args[i + 1] == u"general" || args[i + 1] == u"boiler")) {
+            options.kind =
+                args[++i] == u"general" ? report::Calculator::General : report::Calculator::Boiler;
         } else if (arg == u"--pdf" && hasValue) {
             options.pdf = args[++i];
         } else if (arg == u"--save" && hasValue) {
@@ -79,35 +82,54 @@ void printLine(const QString &name, const QString &value)
 void printQuantities(const Program &program, report::Calculator kind)
 {
     const QChar d = program.regional.decimal;
-    auto number = [&](const char *name, double value) { printLine(QString::fromLatin1(name), numberToText(value, d)); };
+    auto number = [&](const char *name, double value) {
+        printLine(QString::fromLatin1(name), numberToText(value, d));
+    };
     if (kind == report::Calculator::General) {
         const TProg_F2 &f2 = *program.TProg_F2;
         for (int n = 0; n < general::ResourceCount; ++n)
-            printLine(QStringLiteral("ReferenceFuel%1").arg(n + 1), numberToText(f2.ReferenceFuel[n], d));
+            printLine(QStringLiteral("ReferenceFuel%1").arg(n + 1),
+                      numberToText(f2.ReferenceFuel[n], d));
         number("ReferenceFuelTotal", f2.ReferenceFuelTotal);
         number("BaseNorm", f2.BaseNorm);
         const general::CostQuantities &q = program.TProg_F3->quantities;
-        for (auto [name, value] : {std::pair{"IndustryCoef", q.IndustryCoef}, {"LocationCoef", q.LocationCoef},
-                                   {"MeteringCoef", q.MeteringCoef}, {"VatRate", q.VatRate},
-                                   {"HourlyWage", q.HourlyWage}, {"LabourCost", q.LabourCost},
-                                   {"OverheadSum", q.OverheadSum}, {"ProfitSum", q.ProfitSum},
-                                   {"SubtotalCost", q.SubtotalCost}, {"RegionalSum", q.RegionalSum},
-                                   {"VatSum", q.VatSum}, {"CostWithVat", q.CostWithVat},
-                                   {"ExpertiseRate", q.ExpertiseRate}, {"ExpertiseSum", q.ExpertiseSum}})
+        for (auto [name, value] : {std::pair{"IndustryCoef", q.IndustryCoef},
+                                   {"LocationCoef", q.LocationCoef},
+                                   {"MeteringCoef", q.MeteringCoef},
+                                   {"VatRate", q.VatRate},
+                                   {"HourlyWage", q.HourlyWage},
+                                   {"LabourCost", q.LabourCost},
+                                   {"OverheadSum", q.OverheadSum},
+                                   {"ProfitSum", q.ProfitSum},
+                                   {"SubtotalCost", q.SubtotalCost},
+                                   {"RegionalSum", q.RegionalSum},
+                                   {"VatSum", q.VatSum},
+                                   {"CostWithVat", q.CostWithVat},
+                                   {"ExpertiseRate", q.ExpertiseRate},
+                                   {"ExpertiseSum", q.ExpertiseSum}})
             number(name, value);
         printLine(QStringLiteral("Label7"), program.TProg_F3->Label7->text());
         printLine(QStringLiteral("Label11"), program.TProg_F3->Label11->text());
         return;
     }
     const boiler::Quantities &q = program.TT_F2->quantities;
-    for (auto [name, value] : {std::pair{"BoilerNorm", q.BoilerNorm}, {"DiagBoilersCoef", q.DiagBoilersCoef},
-                               {"CapacityCoef", q.CapacityCoef}, {"BoilerKindCoef", q.BoilerKindCoef},
-                               {"FuelCoef", q.FuelCoef}, {"DiagNorm", q.DiagNorm},
-                               {"HourlyWage", q.HourlyWage}, {"LabourCost", q.LabourCost},
-                               {"OverheadSum", q.OverheadSum}, {"ProfitSum", q.ProfitSum},
-                               {"RegionalSum", q.RegionalSum}, {"CostNoVat", q.CostNoVat},
-                               {"VatRate", q.VatRate}, {"VatSum", q.VatSum}, {"CostWithVat", q.CostWithVat},
-                               {"ExpertiseRate", q.ExpertiseRate}, {"ExpertiseSum", q.ExpertiseSum},
+    for (auto [name, value] : {std::pair{"BoilerNorm", q.BoilerNorm},
+                               {"DiagBoilersCoef", q.DiagBoilersCoef},
+                               {"CapacityCoef", q.CapacityCoef},
+                               {"BoilerKindCoef", q.BoilerKindCoef},
+                               {"FuelCoef", q.FuelCoef},
+                               {"DiagNorm", q.DiagNorm},
+                               {"HourlyWage", q.HourlyWage},
+                               {"LabourCost", q.LabourCost},
+                               {"OverheadSum", q.OverheadSum},
+                               {"ProfitSum", q.ProfitSum},
+                               {"RegionalSum", q.RegionalSum},
+                               {"CostNoVat", q.CostNoVat},
+                               {"VatRate", q.VatRate},
+                               {"VatSum", q.VatSum},
+                               {"CostWithVat", q.CostWithVat},
+                               {"ExpertiseRate", q.ExpertiseRate},
+                               {"ExpertiseSum", q.ExpertiseSum},
                                {"TotalCost", q.TotalCost}})
         number(name, value);
     printLine(QStringLiteral("Label11"), program.TT_F2->Label11->text());
@@ -131,14 +153,15 @@ int run(Program &program, const Options &options)
     QStringList lines;
     if (!step(program, failed, [&] { lines = report::readFile(options.file); }))
         return 1;
-    const report::Calculator kind =
-        options.kind.value_or(report::isBoilerFile(lines) ? report::Calculator::Boiler : report::Calculator::General);
+    const report::Calculator kind = options.kind.value_or(
+        report::isBoilerFile(lines) ? report::Calculator::Boiler : report::Calculator::General);
     if (!step(program, failed, [&] { report::assign(program, kind, lines); }))
         return 1;
     const bool general = kind == report::Calculator::General;
-    const bool computed = general ? step(program, failed, [&] { program.TProg_F2->FormActivate(); }) &&
-                                        step(program, failed, [&] { program.TProg_F3->FormActivate(); })
-                                  : step(program, failed, [&] { program.TT_F2->FormActivate(); });
+    const bool computed = general
+                              ? step(program, failed, [&] { program.TProg_F2->FormActivate(); }) &&
+                                    step(program, failed, [&] { program.TProg_F3->FormActivate(); })
+                              : step(program, failed, [&] { program.TT_F2->FormActivate(); });
     printQuantities(program, kind);
     if (computed) {
         QList<estimate::Replacement> replacements;
@@ -150,13 +173,15 @@ int run(Program &program, const Options &options)
             for (const estimate::Replacement &r : replacements)
                 printLine(r.placeholder, r.value);
             if (!options.pdf.isEmpty())
-                step(program, failed, [&] { estimate::writeEstimatePdf(templateName, replacements, options.pdf); });
+                step(program, failed,
+                     [&] { estimate::writeEstimatePdf(templateName, replacements, options.pdf); });
             if (options.print)
                 step(program, failed, [&] { estimate::printEstimate(templateName, replacements); });
         }
     }
     if (!options.save.isEmpty())
-        step(program, failed, [&] { report::writeFile(options.save, report::collect(program, kind)); });
+        step(program, failed,
+             [&] { report::writeFile(options.save, report::collect(program, kind)); });
     return failed ? 1 : 0;
 }
 

@@ -8,15 +8,13 @@ QList<Replacement> boilerReplacements(const BoilerInputs &in)
     const QChar d = in.format.decimal;
     // A value computed here is rounded to a double before it is written.
     auto number = [d](Ext value) { return numberToText(value.store(), d); };
-    auto converted = [&](const QString &percentage) {
-        return number(textToNumber(percentage, d));
-    };
+    auto converted = [&](const QString &percentage) { return number(textToNumber(percentage, d)); };
     const bool noVat = q.VatRate == 0;
-    const QString expertiseText =
-        q.ExpertiseRate != 0 ? QStringLiteral("Сметорий. Кэ=") +
-                                   numberToText((Ext(q.ExpertiseRate) * 100).value(), d) +
-                                   QStringLiteral("% Таблица №1")
-                             : QStringLiteral("Не подлежит экспертизе");
+    const QString expertiseText = q.ExpertiseRate != 0
+                                      ? QStringLiteral("Сметорий. Кэ=") +
+                                            numberToText((Ext(q.ExpertiseRate) * 100).value(), d) +
+                                            QStringLiteral("% Таблица №1")
+                                      : QStringLiteral("Не подлежит экспертизе");
     const Ext labourWithOverheads = Ext(q.OverheadSum) + q.LabourCost;
     const Ext withProfit = Ext(q.ProfitSum) + q.OverheadSum + q.LabourCost;
 
@@ -33,9 +31,8 @@ QList<Replacement> boilerReplacements(const BoilerInputs &in)
         {QStringLiteral("#к5&"), number(q.BoilerKindCoef)},
         {QStringLiteral("#к6&"), number(q.FuelCoef)},
         {QStringLiteral("#зарп&"), number(q.HourlyWage)},
-        {QStringLiteral("#сумм1&"),
-                 number(R2(Ext(q.BoilerNorm) * q.CapacityCoef * q.BoilerKindCoef * q.FuelCoef *
-                           q.HourlyWage))},
+        {QStringLiteral("#сумм1&"), number(R2(Ext(q.BoilerNorm) * q.CapacityCoef *
+                                              q.BoilerKindCoef * q.FuelCoef * q.HourlyWage))},
         {QStringLiteral("#креж&"), in.firingModes},
         {QStringLiteral("#Нвд&"), number(q.DiagNorm)},
         {QStringLiteral("#к7&"), number(q.DiagBoilersCoef)},
@@ -50,7 +47,8 @@ QList<Replacement> boilerReplacements(const BoilerInputs &in)
         {QStringLiteral("#RayK&"), converted(in.first.financial.regional)},
         {QStringLiteral("#сумм7&"), number(q.RegionalSum)},
         {QStringLiteral("#сумм8&"), number(withProfit + q.RegionalSum)},
-        {QStringLiteral("#NdsT&"), noVat ? QStringLiteral("НДС не облагается") : QStringLiteral("НДС")},
+        {QStringLiteral("#NdsT&"),
+         noVat ? QStringLiteral("НДС не облагается") : QStringLiteral("НДС")},
         {QStringLiteral("#Nds&"), noVat ? QStringLiteral("0%") : QStringLiteral("18%")},
         {QStringLiteral("#НДС&"), number(q.VatSum)},
         {QStringLiteral("#сумм9&"), number(q.CostWithVat)},

@@ -37,7 +37,8 @@ void DocumentFiller::open(const QString &templatePath)
         throw Error(QStringLiteral("Не удалось открыть шаблон сметы \"%1\": %2")
                         .arg(QDir::toNativeSeparators(templatePath), file.errorString()));
     const QByteArray bytes = file.readAll();
-    auto decoder = QStringDecoder(QStringDecoder::encodingForHtml(bytes).value_or(QStringDecoder::Utf8));
+    auto decoder =
+        QStringDecoder(QStringDecoder::encodingForHtml(bytes).value_or(QStringDecoder::Utf8));
     m_document.clear();
     m_document.setHtml(decoder(bytes));
 }

@@ -21,12 +21,12 @@ struct Replacement {
 // only when that is a plain file: a template naming a device or a pipe, such as /dev/zero,
 // would otherwise never finish loading.
 class TemplateDocument : public QTextDocument {
-protected:
+  protected:
     QVariant loadResource(int type, const QUrl &name) override;
 };
 
 class DocumentFiller {
-public:
+  public:
     // Reads the template (HTML) into a fresh document; fails with a message that names the
     // template's full path.
     void open(const QString &templatePath);
@@ -41,7 +41,7 @@ public:
     void paint(QPagedPaintDevice &device);
     void writePdf(const QString &path);
 
-private:
+  private:
     TemplateDocument m_document;
 };
 

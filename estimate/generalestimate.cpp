@@ -12,10 +12,10 @@ QList<Replacement> generalReplacements(const GeneralInputs &in)
     auto part = [&](long double share) { return text(R2(costNoVat * share)); };
     const bool noVat = q.VatRate == 0;
     const QString vatText = noVat ? QStringLiteral("НДС (не облагается)") : QStringLiteral("НДС");
-    const QString expertiseText =
-        q.ExpertiseRate != 0
-            ? QStringLiteral("Сметорий. Кэ=") + text(Ext(q.ExpertiseRate) * 100) + QStringLiteral("% Таблица 1")
-            : QStringLiteral("Не подлежит экспертизе");
+    const QString expertiseText = q.ExpertiseRate != 0 ? QStringLiteral("Сметорий. Кэ=") +
+                                                             text(Ext(q.ExpertiseRate) * 100) +
+                                                             QStringLiteral("% Таблица 1")
+                                                       : QStringLiteral("Не подлежит экспертизе");
 
     return {
         {QStringLiteral("#ЧИСЛО&"), dateText(in.date, in.format)},

@@ -15,8 +15,8 @@ namespace dalko::estimate {
 inline const QString GeneralTemplate = QStringLiteral("dalko-en.rv");
 
 struct GeneralInputs {
-    CustomerTexts first; // the percentages are printed as typed
-    double fuelTotal = 0;                 // т.у.т.
+    CustomerTexts first;  // the percentages are printed as typed
+    double fuelTotal = 0; // т.у.т.
     double baseNorm = 0;
     general::CostQuantities cost;
     NumberFormat format;

@@ -7,10 +7,10 @@ namespace dalko {
 // The general calculator, page 1: the customer and the financial parameters.
 class TProg_F : public CustomerPage {
     Q_OBJECT
-public:
+  public:
     explicit TProg_F(Program &program);
 
-protected:
+  protected:
     void Button1Click() override;
 };
 

@@ -15,7 +15,8 @@ namespace dalko {
 
 namespace {
 
-const QString Caption = QStringLiteral("Определение стоимости работ в области энергетического обследования");
+const QString Caption =
+    QStringLiteral("Определение стоимости работ в области энергетического обследования");
 const QString FuelUnit = QStringLiteral(" т.у.т.");
 
 constexpr Place GroupPlace{8, 176, 1057, 425};
@@ -83,7 +84,8 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
                            {EditX, y, EditSize.width(), EditSize.height()}, QStringLiteral("0"));
         addLabel(GroupBox1, controlName("Label", 13 + n).constData(), {UnitX, y + 3},
                  QString::fromUtf16(Resources[n].unit));
-        addLabel(GroupBox1, controlName("Label", 22 + n).constData(), {EqualsX, y + 3}, QStringLiteral("="));
+        addLabel(GroupBox1, controlName("Label", 22 + n).constData(), {EqualsX, y + 3},
+                 QStringLiteral("="));
         ResultLabels[n] = addLabel(GroupBox1, controlName("Label", 31 + n).constData(),
                                    {ResultX, y + 3, 280, 20}, QStringLiteral("0 т.у.т."));
         keyFilter->bind(Edits[n]);
@@ -92,7 +94,8 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
         connect(Edits[n], &QLineEdit::textChanged, this,
                 [this, n] { this->program.errors.run([this, n] { EditChange(n); }); });
     }
-    Label41 = addLabel(GroupBox1, "Label41", {TotalLabelX, TotalY}, QStringLiteral("ВСЕГО :"), TotalFont);
+    Label41 =
+        addLabel(GroupBox1, "Label41", {TotalLabelX, TotalY}, QStringLiteral("ВСЕГО :"), TotalFont);
     Label40 = addLabel(GroupBox1, "Label40", {ResultX, TotalY, 280, 20}, QStringLiteral("0 т.у.т."),
                        TotalFont);
     NormWarning = addLabel(GroupBox1, "NormWarning", WarningPlace,

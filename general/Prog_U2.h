@@ -20,7 +20,7 @@ class EditableList;
 // т.у.т. and the base labour norm.
 class TProg_F2 : public Page {
     Q_OBJECT
-public:
+  public:
     explicit TProg_F2(Program &program);
 
     void FormActivate() override;
@@ -28,9 +28,9 @@ public:
 
     QGroupBox *GroupBox1;
     QLabel *Label3;
-    EditableList *ComboBox1; // the year, for the user only
-    std::array<QLineEdit *, general::ResourceCount> Edits;         // Edit1 … Edit9
-    std::array<QLabel *, general::ResourceCount> ResultLabels;     // Label31 … Label39
+    EditableList *ComboBox1;                                   // the year, for the user only
+    std::array<QLineEdit *, general::ResourceCount> Edits;     // Edit1 … Edit9
+    std::array<QLabel *, general::ResourceCount> ResultLabels; // Label31 … Label39
     QLabel *Label41;
     QLabel *Label40; // the total
     QLabel *NormWarning;
@@ -43,7 +43,7 @@ public:
     int NormLowerRow = 0;
     int NormUpperRow = 0;
 
-private:
+  private:
     void EditChange(int row); // Edit1Change … Edit9Change
 
     NumericKeyFilter *keyFilter; // Edit1KeyPress … Edit9KeyPress

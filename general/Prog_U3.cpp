@@ -47,8 +47,8 @@ constexpr FontSpec LargeButtonFont{Face::Tahoma, 19};
 } // namespace
 
 TProg_F3::TProg_F3(Program &program)
-    : CostPage(program, {report::Calculator::General, estimate::GeneralTemplate, TitleX, SaveButtonX,
-                         LargeButtonFont})
+    : CostPage(program, {report::Calculator::General, estimate::GeneralTemplate, TitleX,
+                         SaveButtonX, LargeButtonFont})
 {
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
@@ -68,8 +68,9 @@ TProg_F3::TProg_F3(Program &program)
     Label6 = addLabel(GroupBox3, "Label6", PerMetreLabel,
                       QStringLiteral("Стоимость квадратного метра обследования"));
     Label7 = addLabel(GroupBox3, "Label7", PerMetreValue, QStringLiteral("0 руб/кв.м"));
-    GroupBox4 = addGroup(GroupBox1, "GroupBox4", MeteringGroup,
-                         QStringLiteral("Сведения о приборном учете расхода ТЭР на объекте энергоаудита"));
+    GroupBox4 =
+        addGroup(GroupBox1, "GroupBox4", MeteringGroup,
+                 QStringLiteral("Сведения о приборном учете расхода ТЭР на объекте энергоаудита"));
     Label8 = addLabel(GroupBox4, "Label8", MeteringLabel,
                       QStringLiteral("Наличие приборного учета расхода ТЭР по подразделениям"));
     ComboBox3 = addList(GroupBox4, "ComboBox3", MeteringList,
@@ -94,8 +95,8 @@ TProg_F3::TProg_F3(Program &program)
         connect(list, &EditableList::Change, this,
                 [this] { this->program.errors.run([this] { FormActivate(); }); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
-    QWidget *order[] = {ComboBox1, ComboBox2, Edit1, ComboBox3, ComboBox4, ComboBox5,
-                        Button1, Button4, Button2, Button3};
+    QWidget *order[] = {ComboBox1, ComboBox2, Edit1,   ComboBox3, ComboBox4,
+                        ComboBox5, Button1,   Button4, Button2,   Button3};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     FormCreate();

@@ -19,7 +19,7 @@ class EditableList;
 // The general calculator, page 3: the object characteristics and the cost of the audit.
 class TProg_F3 : public CostPage {
     Q_OBJECT
-public:
+  public:
     explicit TProg_F3(Program &program);
 
     // The recomputation of the cost; also the change handler of the five lists.
@@ -47,10 +47,10 @@ public:
     QLabel *Label11; // total cost
     general::CostQuantities quantities;
 
-protected:
+  protected:
     QWidget *previousPage() const override;
 
-private:
+  private:
     void FormCreate();
     void Edit1Change();
     general::CostInputs costInputs() const;

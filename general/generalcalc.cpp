@@ -2,6 +2,8 @@
 
 namespace dalko::general {
 
+// clang-format off
+// Five rows a line, as the method prints them.
 const std::array<NormRow, 134> NormTable{{
     {0, 0}, {1, 40}, {5, 40}, {7.5, 50}, {10, 60},
     {12.5, 70}, {15, 78}, {20, 90}, {25, 97}, {30, 105},
@@ -31,10 +33,16 @@ const std::array<NormRow, 134> NormTable{{
     {440000, 9050}, {450000, 9150}, {460000, 9224}, {470000, 9325}, {480000, 9375},
     {490000, 9440}, {500000, 9500}, {510000, 9550}, {520000, 9600},
 }};
+// clang-format on
 
 const std::array<ListEntry, 49> Branches{{
-    {u"Предприятия, организации, индивидуальные предприниматели не производящие продукцию или производящие работы и услуги непроизводственного характера (лечебные учреждения, учебные учреждения, учреждения культуры, магазины и др.)", 1.2},
-    {u"Предприятия жилищно-коммунального хозяйства (жилые дома, прачечные, бани, парикмахерские и др.)", 1},
+    {u"Предприятия, организации, индивидуальные предприниматели не производящие продукцию или "
+     u"производящие работы и услуги непроизводственного характера (лечебные учреждения, учебные "
+     u"учреждения, учреждения культуры, магазины и др.)",
+     1.2},
+    {u"Предприятия жилищно-коммунального хозяйства (жилые дома, прачечные, бани, парикмахерские и "
+     u"др.)",
+     1},
     {u"Асфальтобетонное производство", 0.8},
     {u"Деревообработка и изделия из древесины", 0.85},
     {u"Кожевенное производство", 1},
@@ -86,10 +94,18 @@ const std::array<ListEntry, 49> Branches{{
 }};
 
 const std::array<ListEntry, 8> Locations{{
-    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве объектов до 5", 1.0},
-    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве объектов от 5 до 15", 1.3},
-    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве объектов от 15 до 30", 1.5},
-    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве объектов более 30", 1.8},
+    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве "
+     u"объектов до 5",
+     1.0},
+    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве "
+     u"объектов от 5 до 15",
+     1.3},
+    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве "
+     u"объектов от 15 до 30",
+     1.5},
+    {u"на одной площадке или на нескольких площадках, но в одном населенном пункте при количестве "
+     u"объектов более 30",
+     1.8},
     {u"в разных населенных пунктах, при количестве объектов до 5", 2.0},
     {u"в разных населенных пунктах при количестве объектов от 5 до 15", 2.5},
     {u"в разных населенных пунктах при количестве объектов от 15 до 30", 3.0},
@@ -169,14 +185,12 @@ void recomputeCost(const CostInputs &in, CostQuantities &q, CostDisplay &display
     q.LabourCost =
         R2(R2(in.baseNorm) * q.IndustryCoef * q.LocationCoef * q.MeteringCoef * q.HourlyWage)
             .store();
-    q.OverheadSum =
-        R2(textToNumber(in.financial.overheads, d) / 100 * q.LabourCost).store();
-    q.ProfitSum = R2((Ext(q.LabourCost) + q.OverheadSum) *
-                     (textToNumber(in.financial.profit, d) / 100))
-                      .store();
+    q.OverheadSum = R2(textToNumber(in.financial.overheads, d) / 100 * q.LabourCost).store();
+    q.ProfitSum =
+        R2((Ext(q.LabourCost) + q.OverheadSum) * (textToNumber(in.financial.profit, d) / 100))
+            .store();
     q.SubtotalCost = R2(Ext(q.LabourCost) + q.OverheadSum + q.ProfitSum).store();
-    q.RegionalSum =
-        R2(textToNumber(in.financial.regional, d) / 100 * q.SubtotalCost).store();
+    q.RegionalSum = R2(textToNumber(in.financial.regional, d) / 100 * q.SubtotalCost).store();
     q.VatSum = R2((Ext(q.SubtotalCost) + q.RegionalSum) * q.VatRate).store();
     q.CostWithVat = (Ext(q.SubtotalCost) + q.RegionalSum + q.VatSum).store();
     q.ExpertiseRate = in.expertise == 0 ? expertiseRate(q.CostWithVat) : 0;

@@ -26,8 +26,8 @@ struct ListEntry {
     const char16_t *text;
     double coef;
 };
-extern const std::array<ListEntry, 49> Branches;  // К1 by branch of industry
-extern const std::array<ListEntry, 8> Locations;  // К2 by location and number of objects
+extern const std::array<ListEntry, 49> Branches; // К1 by branch of industry
+extern const std::array<ListEntry, 8> Locations; // К2 by location and number of objects
 
 // One resource in т.у.т., brought to hundredths; 0 where the text does not convert or the
 // amount does not fit.

@@ -12,7 +12,7 @@ namespace dalko::report {
 namespace {
 
 class Converter {
-public:
+  public:
     Converter(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
     ~Converter()
     {
@@ -47,7 +47,7 @@ public:
         return output;
     }
 
-private:
+  private:
     iconv_t m_cd;
 };
 
@@ -63,9 +63,9 @@ QByteArray toWindows1251(const QString &text)
 
 QString fromWindows1251(const QByteArray &bytes)
 {
-    const QByteArray utf8 = Converter("UTF-8", "WINDOWS-1251")
-                                .run(bytes.constData(), size_t(bytes.size()), 1,
-                                     QByteArrayLiteral("\xEF\xBF\xBD"));
+    const QByteArray utf8 =
+        Converter("UTF-8", "WINDOWS-1251")
+            .run(bytes.constData(), size_t(bytes.size()), 1, QByteArrayLiteral("\xEF\xBF\xBD"));
     return QString::fromUtf8(utf8);
 }
 

@@ -14,17 +14,23 @@ namespace {
 using enum LineKind;
 
 constexpr LineKind GeneralLayout[22] = {
-    Text, Text, Text, Text, Text, Text, Text,             // customer and financial fields
-    Text, Text, Text, Text, Text, Text, Text, Text, Text, // nine consumptions
-    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // branch, location, metering, expertise, VAT
+    Text,      Text,      Text,      Text,      Text,      Text, Text, // customer and financial
+                                                                       // fields
+    Text,      Text,      Text,      Text,      Text,      Text, Text, Text,
+    Text,                                                  // nine consumptions
+    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // branch, location, metering, expertise,
+                                                           // VAT
     Text,                                                  // floor area
 };
 
 constexpr LineKind BoilerLayout[20] = {
-    Text, Text, Text, Text, Text, Text, Text,          // customer and financial fields
-    Flag,                                              // "Заказчик не задан"
-    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // boilers, capacity, kind, expertise, VAT
-    Number, Number, Number, Number, Number, Number, Number, // factors and the hourly wage
+    Text,      Text,      Text,      Text,      Text,      Text,
+    Text,                                                  // customer and financial fields
+    Flag,                                                  // "Заказчик не задан"
+    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // boilers, capacity, kind, expertise,
+                                                           // VAT
+    Number,    Number,    Number,    Number,    Number,    Number,
+    Number, // factors and the hourly wage
 };
 
 constexpr int BoilerFlagLine = 8;
@@ -126,9 +132,10 @@ void writeFile(const QString &path, const QStringList &lines)
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk) is seen here and not lost in the last
     // flush, which commit() does not check.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() ||
-        !file.commit()) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string();
         throw Error(systemMessage(path, reason, "Cannot create file \"%1\". %2"));
     }
 }

@@ -37,7 +37,8 @@ QList<Binding> bindings(const Program &p, Calculator calculator)
                              {f1.Edit3}, {f1.Edit4}, {f1.Edit7}};
         for (QLineEdit *consumption : p.TProg_F2->Edits)
             lines.append({consumption});
-        for (EditableList *list : {f3.ComboBox1, f3.ComboBox2, f3.ComboBox3, f3.ComboBox4, f3.ComboBox5})
+        for (EditableList *list :
+             {f3.ComboBox1, f3.ComboBox2, f3.ComboBox3, f3.ComboBox4, f3.ComboBox5})
             lines.append({nullptr, list});
         lines.append({f3.Edit1});
         return lines;
@@ -47,7 +48,8 @@ QList<Binding> bindings(const Program &p, Calculator calculator)
     boiler::Quantities &q = t2.quantities;
     QList<Binding> lines{{t1.Edit1}, {t1.Edit5}, {t1.Edit6}, {t1.Edit2},
                          {t1.Edit3}, {t1.Edit4}, {t1.Edit7}, {nullptr, nullptr, t1.CheckBox1}};
-    for (EditableList *list : {t2.ComboBox1, t2.ComboBox2, t2.ComboBox3, t2.ComboBox4, t2.ComboBox5})
+    for (EditableList *list :
+         {t2.ComboBox1, t2.ComboBox2, t2.ComboBox3, t2.ComboBox4, t2.ComboBox5})
         lines.append({nullptr, list});
     for (double *number : {&q.BoilerNorm, &q.CapacityCoef, &q.BoilerKindCoef, &q.FuelCoef,
                            &q.DiagNorm, &q.DiagBoilersCoef, &q.HourlyWage})
@@ -76,10 +78,11 @@ QString chooseSaveName(QFileDialog *dialog)
         return QString();
     const QString path = reportFileName(dialog->selectedFiles().front());
     if (QFileInfo::exists(path)) {
-        const auto answer = QMessageBox::question(
-            dialog->parentWidget(), ApplicationTitle,
-            QStringLiteral("Файл \"%1\" уже существует.\nЗаменить его?").arg(QDir::toNativeSeparators(path)),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        const auto answer =
+            QMessageBox::question(dialog->parentWidget(), ApplicationTitle,
+                                  QStringLiteral("Файл \"%1\" уже существует.\nЗаменить его?")
+                                      .arg(QDir::toNativeSeparators(path)),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         if (answer != QMessageBox::Yes)
             return QString();
     }

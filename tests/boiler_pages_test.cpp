@@ -15,7 +15,7 @@ namespace dalko::test {
 namespace {
 
 class BoilerPages : public GuiTest {
-protected:
+  protected:
     TT_F1 &t1() { return *program->TT_F1; }
     TT_F2 &t2() { return *program->TT_F2; }
 
@@ -95,7 +95,8 @@ TEST_F(BoilerPages, EmptySalaryShowsTheErrorOnTheFirstVisit)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher->messages.isEmpty(); }));
     EXPECT_TRUE(t2().isVisible());
     EXPECT_FALSE(t1().isVisible());
-    EXPECT_EQ(takeMessages(), QStringList{"НП ДАЛКО - Vivazuzudud|'' is not a valid floating point value."});
+    EXPECT_EQ(takeMessages(),
+              QStringList{"НП ДАЛКО - Vivazuzudud|'' is not a valid floating point value."});
     EXPECT_EQ(t2().Label11->text(), "0 руб.");
     EXPECT_EQ(t2().quantities.HourlyWage, 178.57); // the failing step assigned nothing
 }

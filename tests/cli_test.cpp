@@ -30,7 +30,7 @@ struct Outcome {
 };
 
 class Calc : public ::testing::Test {
-protected:
+  protected:
     QString file(const QString &name, const QStringList &lines)
     {
         const QString path = dir.filePath(name);
@@ -49,18 +49,20 @@ protected:
         EXPECT_TRUE(process.waitForFinished(30000));
         Outcome result;
         result.status = process.exitCode();
-        result.out = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        result.out =
+            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         result.err = QString::fromUtf8(process.readAllStandardError());
         return result;
     }
     QTemporaryDir dir;
 };
 
-const QStringList GeneralDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15",
-                                  "0", "0", "0", "0", "0", "0", "0", "0", "0",
-                                  "0", "0", "0", "0", "0", "0"};
-const QStringList BoilerDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15", "true",
-                                 "0", "2", "1", "0", "0", "90", "0,5", "0,9", "0,9", "85", "1", "178,57"};
+const QStringList GeneralDefaults{
+    "не задано", "не задано", "не задано", "30000", "35", "35", "15", "0", "0", "0", "0",
+    "0",         "0",         "0",         "0",     "0",  "0",  "0",  "0", "0", "0", "0"};
+const QStringList BoilerDefaults{
+    "не задано", "не задано", "не задано", "30000", "35",  "35",  "15",  "true", "0", "2",
+    "1",         "0",         "0",         "90",    "0,5", "0,9", "0,9", "85",   "1", "178,57"};
 
 QStringList workedExample()
 {

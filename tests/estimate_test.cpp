@@ -7,8 +7,8 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
-#include <QTextCursor>
 #include <QTemporaryDir>
+#include <QTextCursor>
 
 #include <gtest/gtest.h>
 
@@ -51,12 +51,45 @@ TEST(GeneralEstimate, WorkedExample)
     ASSERT_EQ(list.size(), 39);
     EXPECT_EQ(list[0].placeholder, "#ЧИСЛО&");
     EXPECT_EQ(list[38].placeholder, "#РайК&");
-    const QStringList expected{
-        "10.12.2026", "8982,25", "8982,25", "26946,75", "17964,5", "13473,38", "13473,38",
-        "89822,5", "НДС", " ", "18%", "16168,05", "105990,55", "8%", "8479,24", "114469,79",
-        "ООО «Заказчик»", "42856,8", "100", "200", "1,2", "1", "1", "178,57", "14999,88",
-        "57856,68", "20249,84", "78106,52", "11715,98", "89822,5", "НДС", "105990,55",
-        "114469,79", "Сметорий. Кэ=8% Таблица 1", "Школа", "г. Зарбинск", "35", "35", "15"};
+    const QStringList expected{"10.12.2026",
+                               "8982,25",
+                               "8982,25",
+                               "26946,75",
+                               "17964,5",
+                               "13473,38",
+                               "13473,38",
+                               "89822,5",
+                               "НДС",
+                               " ",
+                               "18%",
+                               "16168,05",
+                               "105990,55",
+                               "8%",
+                               "8479,24",
+                               "114469,79",
+                               "ООО «Заказчик»",
+                               "42856,8",
+                               "100",
+                               "200",
+                               "1,2",
+                               "1",
+                               "1",
+                               "178,57",
+                               "14999,88",
+                               "57856,68",
+                               "20249,84",
+                               "78106,52",
+                               "11715,98",
+                               "89822,5",
+                               "НДС",
+                               "105990,55",
+                               "114469,79",
+                               "Сметорий. Кэ=8% Таблица 1",
+                               "Школа",
+                               "г. Зарбинск",
+                               "35",
+                               "35",
+                               "15"};
     EXPECT_EQ(values(list), expected);
 }
 
@@ -112,12 +145,40 @@ TEST(BoilerEstimate, DefaultInputs)
 {
     const QList<Replacement> list = boilerReplacements(boilerDefaults());
     ASSERT_EQ(list.size(), 34);
-    const QStringList expected{
-        "05.01.2026", "не задано", "не задано", "не задано", "1", "Котельная с водогрейными котлами",
-        "менее 0,5 Гкал/час", "90", "0,5", "0,9", "0,9", "178,57", "6508,88", "1", "85", "1",
-        "15178,45", "21687,33", "35", "7590,57", "29277,9", "35", "10247,27", "39525,17", "15",
-        "5928,78", "45453,95", "НДС", "18%", "8181,71", "53635,66", "Сметорий. Кэ=8% Таблица №1",
-        "4290,85", "57926,51"};
+    const QStringList expected{"05.01.2026",
+                               "не задано",
+                               "не задано",
+                               "не задано",
+                               "1",
+                               "Котельная с водогрейными котлами",
+                               "менее 0,5 Гкал/час",
+                               "90",
+                               "0,5",
+                               "0,9",
+                               "0,9",
+                               "178,57",
+                               "6508,88",
+                               "1",
+                               "85",
+                               "1",
+                               "15178,45",
+                               "21687,33",
+                               "35",
+                               "7590,57",
+                               "29277,9",
+                               "35",
+                               "10247,27",
+                               "39525,17",
+                               "15",
+                               "5928,78",
+                               "45453,95",
+                               "НДС",
+                               "18%",
+                               "8181,71",
+                               "53635,66",
+                               "Сметорий. Кэ=8% Таблица №1",
+                               "4290,85",
+                               "57926,51"};
     EXPECT_EQ(values(list), expected);
     EXPECT_EQ(list[18].placeholder, "#NakR&");
 }
@@ -159,7 +220,7 @@ TEST(BoilerEstimate, PercentagesAreConvertedBeforeAnythingIsFilled)
 }
 
 class Filler : public ::testing::Test {
-protected:
+  protected:
     QString fixture(const QByteArray &html)
     {
         const QString path = dir.filePath("template.rv");
@@ -173,7 +234,8 @@ protected:
 
 TEST_F(Filler, ReplacesEveryOccurrenceAndOnlyWholePlaceholders)
 {
-    const QString path = fixture("<p>#сумм1& и #сумм10&</p><table><tr><td>#сумм1&</td><td>#сумм1&#сумм1&</td></tr></table>");
+    const QString path = fixture(
+        "<p>#сумм1& и #сумм10&</p><table><tr><td>#сумм1&</td><td>#сумм1&#сумм1&</td></tr></table>");
     QFile original(path);
     original.open(QIODevice::ReadOnly);
     const QByteArray before = original.readAll();
@@ -226,7 +288,8 @@ TEST_F(Filler, WritesAPdfWhoseTextHoldsTheValues)
     if (QProcess::execute("pdftotext", {"-v"}) < 0)
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     DocumentFiller filler;
-    filler.open(fixture("<h1>Смета</h1><table border=\"1\"><tr><td>Итого</td><td>#итог& руб.</td></tr></table>"));
+    filler.open(fixture(
+        "<h1>Смета</h1><table border=\"1\"><tr><td>Итого</td><td>#итог& руб.</td></tr></table>"));
     filler.replaceAll("#итог&", "57926,51");
     const QString pdf = dir.filePath("смета.pdf");
     filler.writePdf(pdf);

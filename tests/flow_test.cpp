@@ -24,7 +24,7 @@ QList<QWidget *> windowsOf(const Program &p)
 }
 
 class Flow : public GuiTest {
-protected:
+  protected:
     QList<QWidget *> visibleWindows() const
     {
         QList<QWidget *> visible;

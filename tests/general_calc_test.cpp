@@ -15,8 +15,8 @@ double fuel(const char *text, int resource) { return referenceFuel(text, resourc
 
 TEST(ReferenceFuel, RoundsTiesToEvenHundredth)
 {
-    EXPECT_EQ(fuel("10", 0), 3.44);   // 3.445 goes down
-    EXPECT_EQ(fuel("25", 1), 3.72);   // 3.715 goes up
+    EXPECT_EQ(fuel("10", 0), 3.44); // 3.445 goes down
+    EXPECT_EQ(fuel("25", 1), 3.72); // 3.715 goes up
     EXPECT_EQ(fuel("1", 0), 0.34);
     EXPECT_EQ(fuel("1000", 0), 344.5);
     EXPECT_EQ(fuel("100", 1), 14.86);
@@ -57,9 +57,9 @@ TEST(BaseNorm, LastBracketWins)
         int lower;
         double norm;
     };
-    for (const Case &c : {Case{0, 0, 0}, Case{0.5, 0, 20}, Case{1, 1, 40}, Case{3, 1, 40},
-                          Case{5, 2, 40}, Case{10, 4, 60}, Case{7.5, 3, 50},
-                          Case{520000, 132, 9600}}) {
+    for (const Case &c :
+         {Case{0, 0, 0}, Case{0.5, 0, 20}, Case{1, 1, 40}, Case{3, 1, 40}, Case{5, 2, 40},
+          Case{10, 4, 60}, Case{7.5, 3, 50}, Case{520000, 132, 9600}}) {
         NormBracket bracket;
         findNormBracket(c.total, bracket);
         EXPECT_EQ(bracket.lower, c.lower) << c.total;
@@ -213,10 +213,10 @@ TEST(ExpertiseBands, BoundsOpenTheirBand)
         double cost;
         double rate;
     };
-    for (const Case &c : {Case{0, 0.08}, Case{200000, 0.08}, Case{200000.5, 0.08},
-                          Case{200000.99, 0.08}, Case{200001, 0.075}, Case{500001, 0.07},
-                          Case{5000000.99, 0.035}, Case{5000001, 0.03}, Case{12e6, 0.03},
-                          Case{-100, 0.08}})
+    for (const Case &c :
+         {Case{0, 0.08}, Case{200000, 0.08}, Case{200000.5, 0.08}, Case{200000.99, 0.08},
+          Case{200001, 0.075}, Case{500001, 0.07}, Case{5000000.99, 0.035}, Case{5000001, 0.03},
+          Case{12e6, 0.03}, Case{-100, 0.08}})
         EXPECT_EQ(expertiseRate(c.cost), c.rate) << c.cost;
 }
 

@@ -16,7 +16,7 @@ namespace dalko::test {
 namespace {
 
 class GeneralPages : public GuiTest {
-protected:
+  protected:
     TProg_F &f1() { return *program->TProg_F; }
     TProg_F2 &f2() { return *program->TProg_F2; }
     TProg_F3 &f3() { return *program->TProg_F3; }
@@ -114,7 +114,8 @@ TEST_F(GeneralPages, TotalOutsideTheNormTableIsNeverPriced)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher->messages.isEmpty(); }));
     const QStringList seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].startsWith("НП ДАЛКО - Vivazuzudud|Суммарное потребление ТЭР 577100 т.у.т."))
+    EXPECT_TRUE(
+        seen[0].startsWith("НП ДАЛКО - Vivazuzudud|Суммарное потребление ТЭР 577100 т.у.т."))
         << seen[0].toStdString();
     EXPECT_EQ(f3().Label11->text(), "0 руб.");
     EXPECT_EQ(f3().quantities.LabourCost, 0);
@@ -184,7 +185,8 @@ TEST_F(GeneralPages, TypedListTextAsksForABranch)
     EXPECT_EQ(f3().ComboBox1->currentText(), "Прочее");
     const QStringList seen = takeMessages();
     ASSERT_FALSE(seen.isEmpty());
-    EXPECT_EQ(seen.back(), "НП ДАЛКО - Vivazuzudud|Выберите отраслевую принадлежность объекта из списка.");
+    EXPECT_EQ(seen.back(),
+              "НП ДАЛКО - Vivazuzudud|Выберите отраслевую принадлежность объекта из списка.");
     EXPECT_EQ(f3().Label11->text(), "114469,79 руб");
 }
 
@@ -196,7 +198,7 @@ TEST_F(GeneralPages, UnconvertibleFieldShowsTheErrorAndKeepsEarlierSteps)
     EXPECT_EQ(takeMessages(),
               QStringList{"НП ДАЛКО - Vivazuzudud|'35%' is not a valid floating point value."});
     EXPECT_EQ(f3().quantities.OverheadSum, 14999.88); // step 7 done
-    EXPECT_EQ(f3().quantities.ProfitSum, 0);           // step 8 failed
+    EXPECT_EQ(f3().quantities.ProfitSum, 0);          // step 8 failed
     EXPECT_EQ(f3().Label11->text(), "0 руб.");
     EXPECT_NE(QApplication::focusWidget(), f3().Button1);
 }
@@ -209,11 +211,14 @@ TEST_F(GeneralPages, TextsOfTheLists)
     EXPECT_EQ(f3().ComboBox3->itemText(0), "не менее 50% от общего потребления ");
     EXPECT_EQ(f3().ComboBox4->itemText(1), "без учета стоимости экспертизы");
     EXPECT_EQ(f2().ComboBox1->currentText(), "2011 год");
-    for (EditableList *list : {f3().ComboBox1, f3().ComboBox2, f3().ComboBox3, f3().ComboBox4, f3().ComboBox5})
+    for (EditableList *list :
+         {f3().ComboBox1, f3().ComboBox2, f3().ComboBox3, f3().ComboBox4, f3().ComboBox5})
         EXPECT_EQ(list->currentIndex(), 0);
     EXPECT_EQ(f1().Label4->text(), "Средний уровень зароботной платы организации руб/мес.");
-    EXPECT_EQ(f2().Label1->text(), "Определение стоимости работ в области энергетического обследования");
-    EXPECT_EQ(f2().Label2->text(), "Расчет выполнен на основании Рекомендаций «Сметорий», утвержденных СРО НП «Далко», Зарбинск.- 2011 г. ");
+    EXPECT_EQ(f2().Label1->text(),
+              "Определение стоимости работ в области энергетического обследования");
+    EXPECT_EQ(f2().Label2->text(), "Расчет выполнен на основании Рекомендаций «Сметорий», "
+                                   "утвержденных СРО НП «Далко», Зарбинск.- 2011 г. ");
 }
 
 } // namespace

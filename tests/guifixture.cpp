@@ -70,8 +70,8 @@ void GuiTest::activate(QWidget *window)
 {
     present(window);
     // An error box raised by the window's FormActivate takes the activation over.
-    const bool activated = QTest::qWaitFor(
-        [&] { return window->isActiveWindow() || !watcher->messages.isEmpty(); });
+    const bool activated =
+        QTest::qWaitFor([&] { return window->isActiveWindow() || !watcher->messages.isEmpty(); });
     ASSERT_TRUE(activated);
 }
 

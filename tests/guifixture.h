@@ -25,7 +25,7 @@ class QWidget;
 namespace dalko::test {
 
 class ModalWatcher {
-public:
+  public:
     ModalWatcher();
     ~ModalWatcher();
 
@@ -37,13 +37,13 @@ public:
     QString fileToChoose;
     int fileDialogs = 0;
 
-private:
+  private:
     void poll();
     QTimer m_timer;
 };
 
 class GuiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -30,10 +30,10 @@ namespace {
 
 // What the last page makes of a hostile text in one kind of field.
 enum class Outcome {
-    Computes,   // finite amounts, no box
+    Computes,     // finite amounts, no box
     NotConverted, // "'text' is not a valid floating point value."
-    Invalid,    // Round out of the 64-bit range: "Invalid floating point operation."
-    Overflow,   // beyond the extended range: "Floating point overflow."
+    Invalid,      // Round out of the 64-bit range: "Invalid floating point operation."
+    Overflow,     // beyond the extended range: "Floating point overflow."
 };
 
 struct HostileText {
@@ -55,7 +55,7 @@ const HostileText Texts[] = {
     {",.", Outcome::NotConverted, Outcome::NotConverted},
     {"+", Outcome::NotConverted, Outcome::NotConverted},
     {"\u0661\u0662", Outcome::NotConverted, Outcome::NotConverted}, // Arabic-Indic digits
-    {"1E-5000", Outcome::NotConverted, Outcome::NotConverted},    // the exponent stops at 500
+    {"1E-5000", Outcome::NotConverted, Outcome::NotConverted},      // the exponent stops at 500
     {"-0", Outcome::Computes, Outcome::Computes},
     {" 7 ", Outcome::Computes, Outcome::Computes},
     {"1E", Outcome::Computes, Outcome::Computes},
@@ -85,12 +85,12 @@ QString expectedBox(Outcome outcome, const QString &text)
 }
 
 class Hostile : public GuiTest {
-protected:
+  protected:
     // No label of any window shows an infinity or a NaN.
     void expectNoInfiniteLabels(const std::string &context)
     {
-        const QList<QWidget *> windows{program->TProg_F,  program->TProg_F2, program->TProg_F3,
-                                       program->TT_F1,   program->TT_F2};
+        const QList<QWidget *> windows{program->TProg_F, program->TProg_F2, program->TProg_F3,
+                                       program->TT_F1, program->TT_F2};
         for (QWidget *window : windows)
             for (QLabel *label : window->findChildren<QLabel *>())
                 EXPECT_FALSE(label->text().contains(u"inf", Qt::CaseInsensitive) ||
@@ -114,13 +114,16 @@ protected:
         const TProg_F2 &f2 = *program->TProg_F2;
         for (int row = 0; row < general::ResourceCount; ++row) {
             ASSERT_TRUE(std::isfinite(f2.ReferenceFuel[row])) << context;
-            EXPECT_EQ(f2.ResultLabels[row]->text(), numberToText(f2.ReferenceFuel[row], u',') + " т.у.т.")
+            EXPECT_EQ(f2.ResultLabels[row]->text(),
+                      numberToText(f2.ReferenceFuel[row], u',') + " т.у.т.")
                 << context;
         }
-        EXPECT_EQ(f2.Label40->text(), numberToText(f2.ReferenceFuelTotal, u',') + " т.у.т.") << context;
+        EXPECT_EQ(f2.Label40->text(), numberToText(f2.ReferenceFuelTotal, u',') + " т.у.т.")
+            << context;
         const general::CostQuantities &q = program->TProg_F3->quantities;
-        for (double amount : {q.HourlyWage, q.LabourCost, q.OverheadSum, q.ProfitSum, q.SubtotalCost,
-                              q.RegionalSum, q.VatSum, q.CostWithVat, q.ExpertiseSum})
+        for (double amount :
+             {q.HourlyWage, q.LabourCost, q.OverheadSum, q.ProfitSum, q.SubtotalCost, q.RegionalSum,
+              q.VatSum, q.CostWithVat, q.ExpertiseSum})
             ASSERT_TRUE(std::isfinite(amount)) << context;
         EXPECT_EQ(program->TProg_F3->Label11->text(),
                   numberToText(R2(q.totalCost()).value(), u',') + " руб")
@@ -217,9 +220,11 @@ TEST_F(Hostile, ConsumptionBeyondTheNormTableIsRefusedOnTheCostPage)
         ASSERT_TRUE(std::isfinite(total)) << context;
         EXPECT_FALSE(general::normDefined(total)) << context;
         EXPECT_TRUE(program->TProg_F2->NormWarning->isVisibleTo(program->TProg_F2)) << context;
-        EXPECT_EQ(program->TProg_F2->Label40->text(), numberToText(total, u',') + " т.у.т.") << context;
-        EXPECT_EQ(takeMessages(), QStringList{ApplicationTitle + u'|' +
-                                              errorBoxText(general::normUndefinedMessage(total, u','))})
+        EXPECT_EQ(program->TProg_F2->Label40->text(), numberToText(total, u',') + " т.у.т.")
+            << context;
+        EXPECT_EQ(takeMessages(),
+                  QStringList{ApplicationTitle + u'|' +
+                              errorBoxText(general::normUndefinedMessage(total, u','))})
             << context;
         EXPECT_EQ(program->TProg_F3->Label11->text(), "0 руб.") << context;
         expectNoInfiniteLabels(context);
@@ -278,8 +283,9 @@ TEST_F(Hostile, BoilerReportFileQuantities)
     };
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QStringList defaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15", "true",
-                               "0", "2", "1", "0", "0", "90", "0,5", "0,9", "0,9", "85", "1", "178,57"};
+    const QStringList defaults{"не задано", "не задано", "не задано", "30000", "35", "35",    "15",
+                               "true",      "0",         "2",         "1",     "0",  "0",     "90",
+                               "0,5",       "0,9",       "0,9",       "85",    "1",  "178,57"};
     // Lines 14 to 19: the norms and coefficients; line 20, the wage, is computed again from
     // the salary on the cost page.
     for (int number = 14; number <= 19; ++number) {
@@ -305,7 +311,8 @@ TEST_F(Hostile, BoilerReportFileQuantities)
             expectOutcome(c.atLoad, text, context + " (loading)");
             const QString totalBefore = program->TT_F2->Label11->text();
             activate(program->TT_F2);
-            const Outcome onCostPage = c.atLoad == Outcome::Computes ? c.onCostPage : Outcome::Computes;
+            const Outcome onCostPage =
+                c.atLoad == Outcome::Computes ? c.onCostPage : Outcome::Computes;
             expectOutcome(onCostPage, text, context);
             if (onCostPage == Outcome::Computes)
                 expectBoilerShowsItsQuantities(context);

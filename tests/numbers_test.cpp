@@ -38,8 +38,7 @@ INSTANTIATE_TEST_SUITE_P(CommaSeparator, ConvertingText,
                                            ParseCase{"1E3", 1000}, ParseCase{"1e+3", 1000},
                                            ParseCase{"1E", 1}, ParseCase{"2,5E-3", 0.0025L},
                                            ParseCase{"-7,25", -7.25L}, ParseCase{"0,1", 0.1L},
-                                           ParseCase{"1E4000", 1e4000L},
-                                           ParseCase{"1E-4999", 0}));
+                                           ParseCase{"1E4000", 1e4000L}, ParseCase{"1E-4999", 0}));
 
 class RefusedText : public ::testing::TestWithParam<const char *> {};
 
@@ -51,14 +50,15 @@ TEST_P(RefusedText, DoesNotConvert)
         textToNumber(text, Comma);
         FAIL() << "no error for " << GetParam();
     } catch (const Error &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("'%1' is not a valid floating point value").arg(text));
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("'%1' is not a valid floating point value").arg(text));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(CommaSeparator, RefusedText,
                          ::testing::Values("", "-", "E5", "12.5", "1 000", "1,2,3", "- 5", "12abc",
-                                           "\t5", "5\t", "1E5000", "1E-5000", "1E4999", "1E49999", "inf",
-                                           "nan", "0x10", "١٢"));
+                                           "\t5", "5\t", "1E5000", "1E-5000", "1E4999", "1E49999",
+                                           "inf", "nan", "0x10", "١٢"));
 
 TEST(NumberRules, PointSeparatorReadsPointsOnly)
 {
@@ -80,8 +80,8 @@ TEST_P(NumberText, IsWrittenInGeneralFormat)
 
 INSTANTIATE_TEST_SUITE_P(
     CommaSeparator, NumberText,
-    ::testing::Values(TextCase{30000, "30000"}, TextCase{12.5, "12,5"},
-                      TextCase{0.1 + 0.2, "0,3"}, TextCase{1.0L / 3, "0,333333333333333"},
+    ::testing::Values(TextCase{30000, "30000"}, TextCase{12.5, "12,5"}, TextCase{0.1 + 0.2, "0,3"},
+                      TextCase{1.0L / 3, "0,333333333333333"},
                       TextCase{2.0L / 3, "0,666666666666667"},
                       TextCase{123456789012345.0L, "123456789012345"}, TextCase{1e15L, "1E15"},
                       TextCase{1.5e20L, "1,5E20"}, TextCase{0.0001, "0,0001"},
@@ -100,10 +100,14 @@ TEST(NumberRules, TextRoundTripsThroughNumber)
 
 TEST(IntegerRules, ConvertAsWritten)
 {
-    const std::pair<const char *, int32_t> good[] = {{"3", 3},         {"-1", -1},
-                                                     {" 3", 3},        {"$A", 10},
-                                                     {"0x1A", 26},     {"x1f", 31},
-                                                     {"+7", 7},        {"-2147483648", INT32_MIN},
+    const std::pair<const char *, int32_t> good[] = {{"3", 3},
+                                                     {"-1", -1},
+                                                     {" 3", 3},
+                                                     {"$A", 10},
+                                                     {"0x1A", 26},
+                                                     {"x1f", 31},
+                                                     {"+7", 7},
+                                                     {"-2147483648", INT32_MIN},
                                                      {"2147483647", INT32_MAX}};
     for (const auto &[text, value] : good)
         EXPECT_EQ(parseInteger(QString::fromLatin1(text)), value) << text;
@@ -157,7 +161,7 @@ TEST(Arithmetic, FailuresCarryTheirMessages)
     const Ext huge = parseNumber("1E4000", Comma).value();
     EXPECT_EQ(messageOf([&] { one / zero; }), "Floating point division by zero");
     EXPECT_EQ(messageOf([&] { zero / zero; }), "Invalid floating point operation");
-    EXPECT_EQ(messageOf([&] { huge * huge; }), "Floating point overflow");
+    EXPECT_EQ(messageOf([&] { huge *huge; }), "Floating point overflow");
     EXPECT_EQ(messageOf([&] { huge.store(); }), "Floating point overflow");
     EXPECT_EQ(messageOf([&] { Round(Ext(1e19L)); }), "Invalid floating point operation");
     EXPECT_EQ(messageOf([&] { R2(Ext(1e17L)); }), "Invalid floating point operation");

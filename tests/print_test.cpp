@@ -31,7 +31,8 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
     click(program->TProg_F3->Button1);
     const QStringList seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].startsWith(Title + "В системе не установлен ни один принтер")) << seen[0].toStdString();
+    EXPECT_TRUE(seen[0].startsWith(Title + "В системе не установлен ни один принтер"))
+        << seen[0].toStdString();
 }
 
 TEST_F(Printing, AnUnconvertiblePercentageStopsTheBoilerEstimateFirst)
@@ -43,7 +44,7 @@ TEST_F(Printing, AnUnconvertiblePercentageStopsTheBoilerEstimateFirst)
 
 // Run by print_test.sh with a private cupsd whose default printer writes to DALKO_PRINT_JOB.
 class PrintEndToEnd : public GuiTest {
-protected:
+  protected:
     void SetUp() override
     {
         job = qEnvironmentVariable("DALKO_PRINT_JOB");
@@ -63,7 +64,8 @@ protected:
                 QProcess jobs;
                 jobs.start("lpstat", {"-o"});
                 jobs.waitForFinished();
-                return QFileInfo(job).size() > 0 && jobs.readAllStandardOutput().trimmed().isEmpty();
+                return QFileInfo(job).size() > 0 &&
+                       jobs.readAllStandardOutput().trimmed().isEmpty();
             },
             60000);
         EXPECT_TRUE(printed) << "no job arrived in " << job.toStdString();
@@ -81,7 +83,8 @@ protected:
         for (const estimate::Replacement &r : replacements) {
             QString value = r.value;
             value.remove(QRegularExpression("\\s"));
-            EXPECT_TRUE(flat.contains(value)) << r.placeholder.toStdString() << " = " << r.value.toStdString();
+            EXPECT_TRUE(flat.contains(value))
+                << r.placeholder.toStdString() << " = " << r.value.toStdString();
         }
         EXPECT_FALSE(printed.contains(QRegularExpression("#[^\\s#&]+&"))) << printed.toStdString();
     }

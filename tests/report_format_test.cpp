@@ -71,8 +71,9 @@ QStringList generalDefaults()
 
 QStringList boilerDefaults()
 {
-    return {"не задано", "не задано", "не задано", "30000", "35", "35", "15", "true", "0", "2",
-            "1", "0", "0", "90", "0,5", "0,9", "0,9", "85", "1", "178,57"};
+    return {"не задано", "не задано", "не задано", "30000", "35", "35",    "15",
+            "true",      "0",         "2",         "1",     "0",  "0",     "90",
+            "0,5",       "0,9",       "0,9",       "85",    "1",  "178,57"};
 }
 
 QString messageOf(Calculator calculator, const QStringList &lines)
@@ -155,7 +156,8 @@ TEST(ReportFiles, MissingFileCannotBeOpened)
         readFile("/nonexistent/отчет.rvj");
         FAIL();
     } catch (const Error &e) {
-        EXPECT_EQ(e.message(), "Cannot open file \"/nonexistent/отчет.rvj\". No such file or directory");
+        EXPECT_EQ(e.message(),
+                  "Cannot open file \"/nonexistent/отчет.rvj\". No such file or directory");
     }
 }
 

@@ -43,14 +43,15 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-const QStringList GeneralDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15",
-                                  "0", "0", "0", "0", "0", "0", "0", "0", "0",
-                                  "0", "0", "0", "0", "0", "0"};
-const QStringList BoilerDefaults{"не задано", "не задано", "не задано", "30000", "35", "35", "15", "true",
-                                 "0", "2", "1", "0", "0", "90", "0,5", "0,9", "0,9", "85", "1", "178,57"};
+const QStringList GeneralDefaults{
+    "не задано", "не задано", "не задано", "30000", "35", "35", "15", "0", "0", "0", "0",
+    "0",         "0",         "0",         "0",     "0",  "0",  "0",  "0", "0", "0", "0"};
+const QStringList BoilerDefaults{
+    "не задано", "не задано", "не задано", "30000", "35",  "35",  "15",  "true", "0", "2",
+    "1",         "0",         "0",         "90",    "0,5", "0,9", "0,9", "85",   "1", "178,57"};
 
 class ReportPages : public GuiTest {
-protected:
+  protected:
     QString path(const QString &name) const { return dir.filePath(name); }
     void saveGeneralAs(const QString &name)
     {
@@ -76,8 +77,9 @@ protected:
     {
         const Program &p = *program;
         QStringList state;
-        for (QLineEdit *e : {p.TProg_F->Edit1, p.TProg_F->Edit5, p.TProg_F->Edit6, p.TProg_F->Edit2,
-                             p.TProg_F->Edit3, p.TProg_F->Edit4, p.TProg_F->Edit7, p.TProg_F3->Edit1})
+        for (QLineEdit *e :
+             {p.TProg_F->Edit1, p.TProg_F->Edit5, p.TProg_F->Edit6, p.TProg_F->Edit2,
+              p.TProg_F->Edit3, p.TProg_F->Edit4, p.TProg_F->Edit7, p.TProg_F3->Edit1})
             state << e->text();
         for (int n = 0; n < 9; ++n)
             state << p.TProg_F2->Edits[n]->text() << p.TProg_F2->ResultLabels[n]->text();
@@ -128,7 +130,8 @@ TEST_F(ReportPages, SaveThatCannotBeCreatedSaysSo)
     saveBoilerAs("нет такой папки/отчет");
     const QStringList seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].startsWith(Title + "Cannot create file \"" + path("нет такой папки/отчет.rvj") + "\". "))
+    EXPECT_TRUE(seen[0].startsWith(Title + "Cannot create file \"" +
+                                   path("нет такой папки/отчет.rvj") + "\". "))
         << seen[0].toStdString();
 }
 
@@ -249,7 +252,8 @@ TEST_F(ReportPages, RefusedFilesChangeNothing)
     loadGeneral("нет такого.rvj");
     seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].startsWith(Title + "Cannot open file \"" + path("нет такого.rvj") + "\". "));
+    EXPECT_TRUE(
+        seen[0].startsWith(Title + "Cannot open file \"" + path("нет такого.rvj") + "\". "));
 }
 
 TEST_F(ReportPages, IndexOutsideItsListSelectsNothing)

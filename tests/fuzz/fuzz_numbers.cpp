@@ -25,7 +25,8 @@ void numberRules(const QString &text, QChar decimal)
     const auto value = parseNumber(text, decimal);
     try {
         const Ext converted = textToNumber(text, decimal);
-        check(value && converted.value() == *value, "textToNumber agrees with parseNumber", visible(text));
+        check(value && converted.value() == *value, "textToNumber agrees with parseNumber",
+              visible(text));
     } catch (const Error &error) {
         check(!value, "textToNumber fails only where parseNumber does", visible(text));
         check(error.message() == messages::notAFloat(text), "conversion message", error.message());
@@ -36,8 +37,8 @@ void numberRules(const QString &text, QChar decimal)
     check(!text.contains(other), "only the current separator is accepted", visible(text));
 
     const QString written = numberToText(*value, decimal);
-    check(!written.contains(other) && !written.contains(u' '), "number text uses the separator only",
-          written);
+    check(!written.contains(other) && !written.contains(u' '),
+          "number text uses the separator only", written);
     const auto reread = parseNumber(written, decimal);
     check(reread.has_value(), "number text converts", visible(text) + u' ' + written);
     // Below the normal range the extended format has fewer digits than the number text, so
@@ -63,14 +64,16 @@ void integerRules(const QString &text, const uint8_t *data, size_t size)
     const auto value = parseInteger(text);
     try {
         const int32_t converted = textToInteger(text);
-        check(value && converted == *value, "textToInteger agrees with parseInteger", visible(text));
+        check(value && converted == *value, "textToInteger agrees with parseInteger",
+              visible(text));
     } catch (const Error &error) {
         check(!value, "textToInteger fails only where parseInteger does", visible(text));
         check(error.message() == messages::notAnInteger(text), "integer message", error.message());
     }
     if (value) {
         const QString written = integerToText(*value);
-        check(parseInteger(written) == value, "integer text reads back", visible(text) + u' ' + written);
+        check(parseInteger(written) == value, "integer text reads back",
+              visible(text) + u' ' + written);
     }
     // Any 32-bit value taken from the input round-trips.
     int32_t raw = 0;
