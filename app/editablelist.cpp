@@ -11,9 +11,11 @@ EditableList::EditableList(const QStringList &items, int selected, QWidget *pare
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
-    // Long items are read from their beginning.
-    connect(this, &QComboBox::currentIndexChanged, this,
-            [this] { lineEdit()->setCursorPosition(0); });
+    // Long items are read from their beginning, and in full in the tooltip.
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        lineEdit()->setCursorPosition(0);
+        setToolTip(currentText());
+    });
     addItems(items);
     setCurrentIndex(selected);
     connect(this, &QComboBox::activated, this, &EditableList::Change);

@@ -203,6 +203,21 @@ TEST_F(GeneralPages, UnconvertibleFieldShowsTheErrorAndKeepsEarlierSteps)
     EXPECT_NE(QApplication::focusWidget(), f3().Button1);
 }
 
+TEST_F(GeneralPages, ReturningFromTheErrorBoxDoesNotRecomputeAgain)
+{
+    consumeHundredTonnes();
+    f1().Edit4->setText(QStringLiteral("35%"));
+    activate(&f3());
+    EXPECT_EQ(takeMessages().size(), 1);
+    // The window system gives the page back its activation when the box closes.
+    QEvent activation(QEvent::WindowActivate);
+    QApplication::sendEvent(&f3(), &activation);
+    EXPECT_TRUE(takeMessages().isEmpty());
+    // A later activation is the user's again.
+    QApplication::sendEvent(&f3(), &activation);
+    EXPECT_EQ(takeMessages().size(), 1);
+}
+
 TEST_F(GeneralPages, TextsOfTheLists)
 {
     EXPECT_EQ(f3().ComboBox1->count(), 49);
