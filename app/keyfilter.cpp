@@ -30,8 +30,11 @@ bool NumericKeyFilter::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
-    // Shortcuts (copy, paste, select all) are commands, not typed characters.
-    if (key->text().size() != 1 || (key->modifiers() & Qt::ControlModifier))
+    // Shortcuts (copy, paste, select all), Delete and the focus keys are commands, not typed
+    // characters, although Qt gives some of them a control character as their text.
+    const bool command = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+                         key->key() == Qt::Key_Delete || (key->modifiers() & Qt::ControlModifier);
+    if (key->text().size() != 1 || command)
         return false;
     auto *edit = static_cast<QLineEdit *>(watched);
     const QChar typed = key->text().front();

@@ -67,6 +67,14 @@ TEST_F(GeneralPages, KeystrokeFilterAllowsOneSeparatorPerBox)
     EXPECT_EQ(f1().Edit3->text(), ",5");
     QTest::keyClick(f1().Edit3, Qt::Key_Backspace);
     EXPECT_EQ(f1().Edit3->text(), ",");
+    // Delete and Tab are commands, not characters.
+    f1().Edit3->setText(QStringLiteral("12"));
+    f1().Edit3->setFocus();
+    f1().Edit3->setCursorPosition(0);
+    QTest::keyClick(f1().Edit3, Qt::Key_Delete);
+    EXPECT_EQ(f1().Edit3->text(), "2");
+    QTest::keyClick(f1().Edit3, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), f1().Edit4);
     // Customer fields take anything; pasted text stays in a numeric box.
     f1().Edit4->setText(QStringLiteral("abc"));
     EXPECT_EQ(f1().Edit4->text(), "abc");
