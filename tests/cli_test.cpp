@@ -3,6 +3,7 @@
 #include "reportfile/reportformat.h"
 
 #include "qstring_print.h"
+#include "report_samples.h"
 
 #include <QFile>
 #include <QProcess>
@@ -15,6 +16,8 @@
 namespace {
 
 using namespace dalko;
+using dalko::test::BoilerDefaults;
+using dalko::test::GeneralDefaults;
 
 struct Outcome {
     int status = -1;
@@ -57,12 +60,6 @@ class Calc : public ::testing::Test {
     QTemporaryDir dir;
 };
 
-const QStringList GeneralDefaults{
-    "не задано", "не задано", "не задано", "30000", "35", "35", "15", "0", "0", "0", "0",
-    "0",         "0",         "0",         "0",     "0",  "0",  "0",  "0", "0", "0", "0"};
-const QStringList BoilerDefaults{
-    "не задано", "не задано", "не задано", "30000", "35",  "35",  "15",  "true", "0", "2",
-    "1",         "0",         "0",         "90",    "0,5", "0,9", "0,9", "85",   "1", "178,57"};
 
 QStringList workedExample()
 {

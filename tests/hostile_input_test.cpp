@@ -4,6 +4,7 @@
 // the message of the step that failed; no label ever shows an infinity or a NaN.
 
 #include "guifixture.h"
+#include "report_samples.h"
 
 #include "app/Logo_U.h"
 #include "app/errorbox.h"
@@ -283,9 +284,6 @@ TEST_F(Hostile, BoilerReportFileQuantities)
     };
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QStringList defaults{"не задано", "не задано", "не задано", "30000", "35", "35",    "15",
-                               "true",      "0",         "2",         "1",     "0",  "0",     "90",
-                               "0,5",       "0,9",       "0,9",       "85",    "1",  "178,57"};
     // Lines 14 to 19: the norms and coefficients; line 20, the wage, is computed again from
     // the salary on the cost page.
     for (int number = 14; number <= 19; ++number) {
@@ -293,7 +291,7 @@ TEST_F(Hostile, BoilerReportFileQuantities)
             const QString text = QString::fromUtf8(c.text);
             const std::string context = "line " + std::to_string(number) + " = '" + c.text + "'";
             restart();
-            QStringList lines = defaults;
+            QStringList lines = BoilerDefaults;
             lines[number - 1] = text;
             const QString path = dir.filePath(QStringLiteral("hostile.rvj"));
             {

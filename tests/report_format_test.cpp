@@ -2,6 +2,7 @@
 #include "reportfile/reportformat.h"
 
 #include "qstring_print.h"
+#include "report_samples.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,21 +62,6 @@ TEST(ReportDecoding, LongLinesKeepTheirFirst4096Characters)
     EXPECT_EQ(line(lines, 0), "");
 }
 
-QStringList generalDefaults()
-{
-    QStringList lines{"не задано", "не задано", "не задано", "30000", "35", "35", "15"};
-    for (int i = 0; i < 14; ++i)
-        lines << "0";
-    return lines << "0";
-}
-
-QStringList boilerDefaults()
-{
-    return {"не задано", "не задано", "не задано", "30000", "35", "35",    "15",
-            "true",      "0",         "2",         "1",     "0",  "0",     "90",
-            "0,5",       "0,9",       "0,9",       "85",    "1",  "178,57"};
-}
-
 QString messageOf(Calculator calculator, const QStringList &lines)
 {
     try {
@@ -88,20 +74,20 @@ QString messageOf(Calculator calculator, const QStringList &lines)
 
 TEST(ReportValidation, WholeFileIsCheckedFirst)
 {
-    EXPECT_EQ(messageOf(Calculator::General, generalDefaults()), "");
-    EXPECT_EQ(messageOf(Calculator::Boiler, boilerDefaults()), "");
-    QStringList lines = generalDefaults();
+    EXPECT_EQ(messageOf(Calculator::General, test::GeneralDefaults), "");
+    EXPECT_EQ(messageOf(Calculator::Boiler, test::BoilerDefaults), "");
+    QStringList lines = test::GeneralDefaults;
     lines[19] = "0,9";
     EXPECT_EQ(messageOf(Calculator::General, lines), "''0,9'' is not a valid integer value");
-    EXPECT_EQ(messageOf(Calculator::General, generalDefaults().mid(0, 16)),
+    EXPECT_EQ(messageOf(Calculator::General, test::GeneralDefaults.mid(0, 16)),
               "'''' is not a valid integer value");
-    lines = boilerDefaults();
+    lines = test::BoilerDefaults;
     lines[14] = "0.5";
     EXPECT_EQ(messageOf(Calculator::Boiler, lines), "'0.5' is not a valid floating point value");
     lines[14] = "1E400";
     EXPECT_EQ(messageOf(Calculator::Boiler, lines), "Floating point overflow");
     // The index of a list may lie outside it: the list then has no item selected.
-    lines = generalDefaults();
+    lines = test::GeneralDefaults;
     lines[16] = "-1";
     lines[17] = "99";
     EXPECT_EQ(messageOf(Calculator::General, lines), "");
@@ -109,9 +95,9 @@ TEST(ReportValidation, WholeFileIsCheckedFirst)
 
 TEST(ReportValidation, KindsAreToldApart)
 {
-    EXPECT_TRUE(messageOf(Calculator::General, boilerDefaults()).contains("котельной"));
-    EXPECT_TRUE(messageOf(Calculator::Boiler, generalDefaults()).contains("не файл отчета"));
-    QStringList falseFlag = boilerDefaults();
+    EXPECT_TRUE(messageOf(Calculator::General, test::BoilerDefaults).contains("котельной"));
+    EXPECT_TRUE(messageOf(Calculator::Boiler, test::GeneralDefaults).contains("не файл отчета"));
+    QStringList falseFlag = test::BoilerDefaults;
     falseFlag[7] = "false";
     EXPECT_TRUE(isBoilerFile(falseFlag));
     falseFlag[7] = "False";
@@ -140,7 +126,7 @@ TEST(ReportFiles, FailedSaveLeavesTheOldFileIntact)
     setrlimit(RLIMIT_FSIZE, &tiny);
     QString message;
     try {
-        writeFile(path, generalDefaults());
+        writeFile(path, test::GeneralDefaults);
     } catch (const Error &e) {
         message = e.message();
     }

@@ -1,4 +1,5 @@
 #include "guifixture.h"
+#include "report_samples.h"
 
 #include "app/editablelist.h"
 #include "boiler/T_U1.h"
@@ -43,12 +44,6 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-const QStringList GeneralDefaults{
-    "не задано", "не задано", "не задано", "30000", "35", "35", "15", "0", "0", "0", "0",
-    "0",         "0",         "0",         "0",     "0",  "0",  "0",  "0", "0", "0", "0"};
-const QStringList BoilerDefaults{
-    "не задано", "не задано", "не задано", "30000", "35",  "35",  "15",  "true", "0", "2",
-    "1",         "0",         "0",         "90",    "0,5", "0,9", "0,9", "85",   "1", "178,57"};
 
 class ReportPages : public GuiTest {
   protected:
