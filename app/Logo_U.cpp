@@ -20,13 +20,13 @@ constexpr int SplashMilliseconds = 4000;
 } // namespace
 
 TLogo_F::TLogo_F(Program &program)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), program(program)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_program(program)
 {
     setWindowTitle(QStringLiteral("Logo_F"));
     setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/estimate.png")));
     setFixedSize(SplashSize);
     Image1 = addLabel(this, "Image1", {0, 0, SplashSize.width(), SplashSize.height()}, QString());
-    Image1->setPixmap(program.picture(QStringLiteral("splash.jpg")));
+    Image1->setPixmap(m_program.picture(QStringLiteral("splash.jpg")));
     Label1 = addLabel(this, "Label1", VersionPlace, QStringLiteral("v.3.1.0.9"));
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -40,7 +40,7 @@ void TLogo_F::Timer1Timer()
 {
     Timer1->stop();
     hide();
-    present(program.TProg_FL2);
+    present(m_program.TProg_FL2.get());
 }
 
 void TLogo_F::closeEvent(QCloseEvent *event)

@@ -26,7 +26,7 @@ class TLogo_F : public QWidget {
   private:
     void Timer1Timer();
 
-    Program &program;
+    Program &m_program;
 };
 
 } // namespace dalko

@@ -3,7 +3,6 @@
 #include "program.h"
 
 #include "estimate/estimateprint.h"
-#include "reportfile/reportpages.h"
 
 #include <QFileDialog>
 #include <QIcon>
@@ -36,19 +35,22 @@ CostPage::CostPage(Program &program, const Kind &kind)
     Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
     SaveDialog1 = report::makeSaveDialog(this);
 
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button1Click(); }); });
-    connect(Button4, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button4Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, guarded(&CostPage::Button1Click));
+    connect(Button4, &QPushButton::clicked, this, guarded(&CostPage::Button4Click));
     connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, previousPage()); });
-    connect(Button3, &QPushButton::clicked, this, [this] { this->program.endProgram(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { m_program.endProgram(); });
 }
 
 void CostPage::Button1Click()
 {
-    estimate::printEstimate(m_kind.templateName, estimateReplacements());
+    estimate::printEstimate(Program::installDir() + u'/' + m_kind.templateName,
+                            estimateReplacements());
 }
 
-void CostPage::Button4Click() { report::save(program, SaveDialog1, m_kind.calculator); }
+void CostPage::Button4Click()
+{
+    report::save(SaveDialog1, report::collect(reportBindings(), m_program.regional.decimal),
+                 m_kind.calculator);
+}
 
 } // namespace dalko

@@ -7,7 +7,7 @@
 #include "window.h"
 
 #include "estimate/filler.h"
-#include "reportfile/reportformat.h"
+#include "reportfile/reportbinding.h"
 
 class QFileDialog;
 class QPushButton;
@@ -29,6 +29,8 @@ class CostPage : public Page {
     void Button1Click(); // "Печать сметы"
     // The estimate's replacements from the current quantities and texts.
     virtual QList<estimate::Replacement> estimateReplacements() const = 0;
+    // Every line of this calculator's report files, from the first page to this one.
+    virtual report::BoundLines reportBindings() = 0;
 
     QPushButton *Button1; // "Печать сметы"
     QPushButton *Button4; // "Сохранить файл отчета"

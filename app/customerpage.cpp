@@ -3,8 +3,6 @@
 #include "controls.h"
 #include "program.h"
 
-#include "reportfile/reportpages.h"
-
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -79,7 +77,7 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
 
     QLineEdit **edits[] = {&Edit2, &Edit3, &Edit4, &Edit7};
     QLabel **labels[] = {&Label4, &Label5, &Label6, &Label7};
-    Edit3KeyPress = new NumericKeyFilter(program.regional, this);
+    Edit3KeyPress = new NumericKeyFilter(m_program.regional, this);
     for (int i = 0; i < 4; ++i) {
         const FinancialRow &row = FinancialRows[i];
         *edits[i] =
@@ -111,10 +109,8 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
     setTabOrder(Button2, Button1);
 
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { this->program.errors.run([this] { Button2Click(); }); });
+    connect(Button1, &QPushButton::clicked, this, guarded(&CustomerPage::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, guarded(&CustomerPage::Button2Click));
     FormCreate();
 }
 
@@ -142,11 +138,18 @@ CustomerTexts CustomerPage::customerTexts() const
     return {Edit1->text(), Edit5->text(), Edit6->text(), financialTexts()};
 }
 
+report::BoundLines CustomerPage::reportBindings()
+{
+    using enum report::LineKind;
+    return {{Text, Edit1}, {Text, Edit5}, {Text, Edit6}, {Text, Edit2},
+            {Text, Edit3}, {Text, Edit4}, {Text, Edit7}};
+}
+
 void CustomerPage::Button2Click()
 {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
         return;
-    report::load(program, OpenDialog1->selectedFiles().front(), m_calculator);
+    m_program.loadReport(m_calculator, report::readFile(OpenDialog1->selectedFiles().front()));
 }
 
 } // namespace dalko

@@ -7,7 +7,7 @@
 #include "keyfilter.h"
 #include "window.h"
 
-#include "reportfile/reportformat.h"
+#include "reportfile/reportbinding.h"
 
 class QCheckBox;
 class QFileDialog;
@@ -26,6 +26,8 @@ class CustomerPage : public Page {
 
     FinancialTexts financialTexts() const;
     CustomerTexts customerTexts() const;
+    // The first lines of this calculator's report files.
+    virtual report::BoundLines reportBindings();
 
     QGroupBox *GroupBox1;
     QLabel *Label3;

@@ -7,6 +7,7 @@
 #include "general/Prog_U.h"
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
+#include "reportfile/reportbinding.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -17,26 +18,17 @@ namespace dalko {
 
 Program::Program() : regional(NumberFormat::fromLocale(QLocale::system())) {}
 
-Program::~Program()
-{
-    delete TT_F2;
-    delete TT_F1;
-    delete TProg_FL2;
-    delete TProg_F3;
-    delete TProg_F2;
-    delete TProg_F;
-    delete TLogo_F;
-}
+Program::~Program() = default;
 
 void Program::createWindows()
 {
-    TLogo_F = new dalko::TLogo_F(*this);
-    TProg_F = new dalko::TProg_F(*this);
-    TProg_F2 = new dalko::TProg_F2(*this);
-    TProg_F3 = new dalko::TProg_F3(*this);
-    TProg_FL2 = new dalko::TProg_FL2(*this);
-    TT_F1 = new dalko::TT_F1(*this);
-    TT_F2 = new dalko::TT_F2(*this);
+    TLogo_F = std::make_unique<dalko::TLogo_F>(*this);
+    TProg_F = std::make_unique<dalko::TProg_F>(*this);
+    TProg_F2 = std::make_unique<dalko::TProg_F2>(*this);
+    TProg_F3 = std::make_unique<dalko::TProg_F3>(*this);
+    TProg_FL2 = std::make_unique<dalko::TProg_FL2>(*this);
+    TT_F1 = std::make_unique<dalko::TT_F1>(*this);
+    TT_F2 = std::make_unique<dalko::TT_F2>(*this);
 }
 
 void Program::refreshRegional() { regional = NumberFormat::fromLocale(QLocale::system()); }
@@ -45,6 +37,24 @@ void Program::endProgram()
 {
     if (TLogo_F)
         TLogo_F->close();
+}
+
+CostPage &Program::lastPage(report::Calculator calculator) const
+{
+    if (calculator == report::Calculator::General)
+        return *TProg_F3;
+    return *TT_F2;
+}
+
+QStringList Program::reportLines(report::Calculator calculator) const
+{
+    return report::collect(lastPage(calculator).reportBindings(), regional.decimal);
+}
+
+void Program::loadReport(report::Calculator calculator, const QStringList &lines)
+{
+    report::assign(lastPage(calculator).reportBindings(), calculator, lines, regional.decimal,
+                   errors);
 }
 
 QString Program::installDir() { return QCoreApplication::applicationDirPath(); }

@@ -7,7 +7,11 @@
 #include "numbers.h"
 #include "window.h"
 
+#include "reportfile/reportformat.h"
+
 #include <QPixmap>
+
+#include <memory>
 
 namespace dalko {
 
@@ -18,6 +22,7 @@ class TProg_F2;
 class TProg_F3;
 class TT_F1;
 class TT_F2;
+class CostPage;
 
 struct Program {
     Program();
@@ -29,19 +34,26 @@ struct Program {
     ErrorReporter errors;
     DialogReturn dialogReturn;
 
-    dalko::TLogo_F *TLogo_F = nullptr; // the main window
-    dalko::TProg_F *TProg_F = nullptr;
-    dalko::TProg_F2 *TProg_F2 = nullptr;
-    dalko::TProg_F3 *TProg_F3 = nullptr;
-    dalko::TProg_FL2 *TProg_FL2 = nullptr;
-    dalko::TT_F1 *TT_F1 = nullptr;
-    dalko::TT_F2 *TT_F2 = nullptr;
+    // Destroyed in the reverse order of their creation.
+    std::unique_ptr<dalko::TLogo_F> TLogo_F; // the main window
+    std::unique_ptr<dalko::TProg_F> TProg_F;
+    std::unique_ptr<dalko::TProg_F2> TProg_F2;
+    std::unique_ptr<dalko::TProg_F3> TProg_F3;
+    std::unique_ptr<dalko::TProg_FL2> TProg_FL2;
+    std::unique_ptr<dalko::TT_F1> TT_F1;
+    std::unique_ptr<dalko::TT_F2> TT_F2;
 
     // Creates the windows, each hidden, each running its FormCreate.
     void createWindows();
     void refreshRegional();
     // Closing the main window ends the program.
     void endProgram();
+
+    // The last page of a calculator, which binds the lines of its report files.
+    CostPage &lastPage(report::Calculator calculator) const;
+    QStringList reportLines(report::Calculator calculator) const;
+    // Assigns the lines of a report file to the pages, as "Загрузить данные" does.
+    void loadReport(report::Calculator calculator, const QStringList &lines);
 
     // The folder of the executable, where the templates and pictures lie.
     static QString installDir();

@@ -79,7 +79,7 @@ bool DialogReturn::eventFilter(QObject *watched, QEvent *event)
 Window::Window(Program &program, const QString &caption, QSize clientSize)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      program(program)
+      m_program(program)
 {
     setWindowTitle(caption);
     resize(clientSize);
@@ -87,24 +87,26 @@ Window::Window(Program &program, const QString &caption, QSize clientSize)
 
 bool Window::event(QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && !program.dialogReturn.consume(this)) {
+    if (event->type() == QEvent::WindowActivate && !m_program.dialogReturn.consume(this)) {
         // The regional settings may have changed while the program was in the background.
-        program.refreshRegional();
-        program.errors.run([this] { FormActivate(); });
+        m_program.refreshRegional();
+        runGuarded([this] { FormActivate(); });
     }
     return QWidget::event(event);
 }
 
+void Window::runGuarded(const std::function<void()> &handler) { m_program.errors.run(handler); }
+
 void Window::showEvent(QShowEvent *event)
 {
-    program.dialogReturn.clear();
+    m_program.dialogReturn.clear();
     QWidget::showEvent(event);
 }
 
 void Window::closeEvent(QCloseEvent *event)
 {
     event->accept();
-    program.endProgram();
+    m_program.endProgram();
 }
 
 Page::Page(Program &program, const QString &caption, int titleX)
@@ -116,7 +118,7 @@ Page::Page(Program &program, const QString &caption, int titleX)
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setGeometry(PanelPlace.x, PanelPlace.y, PanelPlace.width, PanelPlace.height);
     Image1 = addLabel(Panel1, "Image1", LogoPlace, QString());
-    Image1->setPixmap(program.picture(QStringLiteral("logo.jpg")));
+    Image1->setPixmap(m_program.picture(QStringLiteral("logo.jpg")));
     Label1 = addLabel(Panel1, "Label1", {titleX, TitleY, 738, 27}, Title, TitleFont);
     Label2 = addLabel(Panel1, "Label2", BasisPlace, Basis, BasisFont);
     Label2->setWordWrap(true);

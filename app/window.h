@@ -6,6 +6,9 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <type_traits>
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -49,11 +52,40 @@ class Window : public QWidget {
     virtual void FormActivate() {}
 
   protected:
+    // A slot that runs a handler as the program runs every handler: an error ends it and is
+    // shown in the error box. Takes a member handler or any callable.
+    template <typename Handler>
+    auto guarded(Handler handler)
+    {
+        return [this, handler] { runGuarded([this, &handler] { invoke(handler); }); };
+    }
+
     bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-    Program &program;
+    Program &m_program;
+
+  private:
+    void runGuarded(const std::function<void()> &handler);
+
+    template <typename Handler>
+    void invoke(const Handler &handler)
+    {
+        if constexpr (std::is_member_function_pointer_v<Handler>)
+            (static_cast<MemberClass<Handler> *>(this)->*handler)();
+        else
+            handler();
+    }
+
+    template <typename Member>
+    struct MemberOf;
+    template <typename Class>
+    struct MemberOf<void (Class::*)()> {
+        using type = Class;
+    };
+    template <typename Member>
+    using MemberClass = typename MemberOf<Member>::type;
 };
 
 // A calculator page: the shared header on Panel1 and the buttons along the bottom.

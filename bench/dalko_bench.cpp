@@ -13,7 +13,6 @@
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
 #include "reportfile/reportformat.h"
-#include "reportfile/reportpages.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -94,7 +93,7 @@ bool passes(benchmark::State &state, bool check, const char *what)
 
 void loadGeneral(const QStringList &lines)
 {
-    program->errors.run([&] { report::assign(*program, report::Calculator::General, lines); });
+    program->errors.run([&] { program->loadReport(report::Calculator::General, lines); });
 }
 
 // The general calculation as dalko-calc leaves it: file A loaded, both pages activated.
@@ -170,7 +169,7 @@ BENCHMARK(BM_NumberToText);
 void BM_Keystroke_TProg_F2(benchmark::State &state)
 {
     prepareGeneral();
-    TProg_F2 &page = *program->TProg_F2;
+    TProg_F2 &page = *program->TProg_F2.get();
     QLineEdit *edit = page.Edits[0];
     const std::array<QString, 2> texts{QStringLiteral("1000"), QStringLiteral("10000")};
     std::array<QString, 2> totals;
@@ -194,7 +193,7 @@ BENCHMARK(BM_Keystroke_TProg_F2)->Unit(benchmark::kMicrosecond);
 void BM_CostRecompute_TProg_F3(benchmark::State &state)
 {
     prepareGeneral();
-    TProg_F3 &page = *program->TProg_F3;
+    TProg_F3 &page = *program->TProg_F3.get();
     for (auto _ : state)
         program->errors.run([&] { page.FormActivate(); });
     passes(state, page.quantities.CostWithVat > 0 && page.Label11->text() != u"0 руб.",
@@ -204,7 +203,7 @@ BENCHMARK(BM_CostRecompute_TProg_F3)->Unit(benchmark::kMicrosecond);
 
 void BM_Recalculate_TT_F2(benchmark::State &state)
 {
-    TT_F2 &page = *program->TT_F2;
+    TT_F2 &page = *program->TT_F2.get();
     program->errors.run([&] { page.FormActivate(); });
     for (auto _ : state)
         program->errors.run([&] { page.Recalculate(); });
@@ -226,13 +225,13 @@ void BM_LoadReport(benchmark::State &state)
     int i = 0;
     for (auto _ : state) {
         program->errors.run([&] {
-            report::assign(*program, report::Calculator::General, report::readFile(paths[i & 1]));
+            program->loadReport(report::Calculator::General, report::readFile(paths[i & 1]));
         });
         ++i;
     }
     program->errors.run(
-        [&] { report::assign(*program, report::Calculator::General, report::readFile(paths[1])); });
-    const QStringList loaded = report::collect(*program, report::Calculator::General);
+        [&] { program->loadReport(report::Calculator::General, report::readFile(paths[1])); });
+    const QStringList loaded = program->reportLines(report::Calculator::General);
     const double totalB = program->TProg_F2->ReferenceFuelTotal;
     loadGeneral(GeneralFileA);
     passes(state, loaded == GeneralFileB && totalB != program->TProg_F2->ReferenceFuelTotal,
@@ -245,9 +244,8 @@ void BM_SaveReport(benchmark::State &state)
     prepareGeneral();
     const QString path = workPath(QStringLiteral("saved.rvj"));
     for (auto _ : state)
-        program->errors.run([&] {
-            report::writeFile(path, report::collect(*program, report::Calculator::General));
-        });
+        program->errors.run(
+            [&] { report::writeFile(path, program->reportLines(report::Calculator::General)); });
     QStringList read;
     program->errors.run([&] { read = report::readFile(path); });
     passes(state, read.mid(0, GeneralFileA.size()) == GeneralFileA, "the saved file differs");
@@ -267,7 +265,7 @@ QList<estimate::Replacement> generalReplacements()
 void BM_EstimateFill(benchmark::State &state)
 {
     const QList<estimate::Replacement> replacements = generalReplacements();
-    const QString templatePath = estimate::templatePath(estimate::GeneralTemplate);
+    const QString templatePath = dalko::Program::installDir() + u'/' + estimate::GeneralTemplate;
     QString text;
     for (auto _ : state) {
         program->errors.run([&] {
@@ -290,8 +288,11 @@ void BM_EstimatePdf(benchmark::State &state)
     const QList<estimate::Replacement> replacements = generalReplacements();
     const QString path = workPath(QStringLiteral("estimate.pdf"));
     for (auto _ : state)
-        program->errors.run(
-            [&] { estimate::writeEstimatePdf(estimate::GeneralTemplate, replacements, path); });
+        program->errors.run([&] {
+            estimate::writeEstimatePdf(dalko::Program::installDir() + u'/' +
+                                           estimate::GeneralTemplate,
+                                       replacements, path);
+        });
     passes(state, QFileInfo(path).size() > 1000, "no PDF was written");
 }
 BENCHMARK(BM_EstimatePdf)->Unit(benchmark::kMillisecond);

@@ -10,6 +10,8 @@ class TT_F1 : public CustomerPage {
   public:
     explicit TT_F1(Program &program);
 
+    report::BoundLines reportBindings() override;
+
   protected:
     void Button1Click() override;
 };

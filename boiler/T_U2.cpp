@@ -108,13 +108,11 @@ TT_F2::TT_F2(Program &program)
 
 void TT_F2::bindList(EditableList *list, void (*choose)(int, boiler::Quantities &))
 {
-    connect(list, &EditableList::Change, this, [this, list, choose] {
-        program.errors.run([this, list, choose] {
-            if (choose)
-                choose(list->currentIndex(), quantities);
-            Recalculate();
-        });
-    });
+    connect(list, &EditableList::Change, this, guarded([this, list, choose] {
+                if (choose)
+                    choose(list->currentIndex(), quantities);
+                Recalculate();
+            }));
 }
 
 void TT_F2::FormCreate() { boiler::setDefaultFactors(quantities); }
@@ -128,25 +126,38 @@ void TT_F2::FormActivate()
 void TT_F2::Recalculate()
 {
     boiler::RecalcInputs in;
-    in.financial = program.TT_F1->financialTexts();
+    in.financial = m_program.TT_F1->financialTexts();
     in.expertise = ComboBox4->currentIndex();
     in.vat = ComboBox5->currentIndex();
-    in.decimal = program.regional.decimal;
+    in.decimal = m_program.regional.decimal;
     Label11->setText(boiler::recalculate(in, quantities));
 }
 
-QWidget *TT_F2::previousPage() const { return program.TT_F1; }
+QWidget *TT_F2::previousPage() const { return m_program.TT_F1.get(); }
+
+report::BoundLines TT_F2::reportBindings()
+{
+    using enum report::LineKind;
+    report::BoundLines lines = m_program.TT_F1->reportBindings();
+    for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
+        lines.append({ListIndex, list});
+    boiler::Quantities &q = quantities;
+    for (double *number : {&q.BoilerNorm, &q.CapacityCoef, &q.BoilerKindCoef, &q.FuelCoef,
+                           &q.DiagNorm, &q.DiagBoilersCoef, &q.HourlyWage})
+        lines.append({Number, number});
+    return lines;
+}
 
 QList<estimate::Replacement> TT_F2::estimateReplacements() const
 {
     estimate::BoilerInputs in;
-    in.first = program.TT_F1->customerTexts();
+    in.first = m_program.TT_F1->customerTexts();
     in.boilerCount = ComboBox1->currentText();
     in.boilerKind = ComboBox3->currentText();
     in.capacity = ComboBox2->currentText();
     in.firingModes = ComboBox7->currentText();
     in.cost = quantities;
-    in.format = program.regional;
+    in.format = m_program.regional;
     in.date = QDate::currentDate();
     return estimate::boilerReplacements(in);
 }

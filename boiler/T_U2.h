@@ -24,6 +24,7 @@ class TT_F2 : public CostPage {
     void Recalculate();
     // Fails where a percentage does not convert.
     QList<estimate::Replacement> estimateReplacements() const override;
+    report::BoundLines reportBindings() override;
 
     QGroupBox *GroupBox1;
     QLabel *Label3;

@@ -11,7 +11,6 @@
 #include "estimate/generalestimate.h"
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
-#include "reportfile/reportpages.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -155,7 +154,7 @@ int run(Program &program, const Options &options)
         return 1;
     const report::Calculator kind = options.kind.value_or(
         report::isBoilerFile(lines) ? report::Calculator::Boiler : report::Calculator::General);
-    if (!step(program, failed, [&] { report::assign(program, kind, lines); }))
+    if (!step(program, failed, [&] { program.loadReport(kind, lines); }))
         return 1;
     const bool general = kind == report::Calculator::General;
     const bool computed = general
@@ -165,7 +164,9 @@ int run(Program &program, const Options &options)
     printQuantities(program, kind);
     if (computed) {
         QList<estimate::Replacement> replacements;
-        const QString templateName = general ? estimate::GeneralTemplate : estimate::BoilerTemplate;
+        const QString templatePath =
+            Program::installDir() + u'/' +
+            (general ? estimate::GeneralTemplate : estimate::BoilerTemplate);
         if (step(program, failed, [&] {
                 replacements = general ? program.TProg_F3->estimateReplacements()
                                        : program.TT_F2->estimateReplacements();
@@ -174,14 +175,13 @@ int run(Program &program, const Options &options)
                 printLine(r.placeholder, r.value);
             if (!options.pdf.isEmpty())
                 step(program, failed,
-                     [&] { estimate::writeEstimatePdf(templateName, replacements, options.pdf); });
+                     [&] { estimate::writeEstimatePdf(templatePath, replacements, options.pdf); });
             if (options.print)
-                step(program, failed, [&] { estimate::printEstimate(templateName, replacements); });
+                step(program, failed, [&] { estimate::printEstimate(templatePath, replacements); });
         }
     }
     if (!options.save.isEmpty())
-        step(program, failed,
-             [&] { report::writeFile(options.save, report::collect(program, kind)); });
+        step(program, failed, [&] { report::writeFile(options.save, program.reportLines(kind)); });
     return failed ? 1 : 0;
 }
 

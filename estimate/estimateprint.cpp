@@ -1,7 +1,6 @@
 #include "estimateprint.h"
 
 #include "app/numbers.h"
-#include "app/program.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -23,25 +22,20 @@ QPrinterInfo defaultPrinter()
     return printer;
 }
 
-void fillTemplate(DocumentFiller &filler, const QString &templateName,
+void fillTemplate(DocumentFiller &filler, const QString &templatePath,
                   const QList<Replacement> &replacements)
 {
-    filler.open(templatePath(templateName));
+    filler.open(templatePath);
     filler.fill(replacements);
 }
 
 } // namespace
 
-QString templatePath(const QString &templateName)
-{
-    return Program::installDir() + u'/' + templateName;
-}
-
-void printEstimate(const QString &templateName, const QList<Replacement> &replacements)
+void printEstimate(const QString &templatePath, const QList<Replacement> &replacements)
 {
     const QPrinterInfo info = defaultPrinter();
     DocumentFiller filler;
-    fillTemplate(filler, templateName, replacements);
+    fillTemplate(filler, templatePath, replacements);
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Смета"));
     filler.paint(printer);
@@ -50,11 +44,11 @@ void printEstimate(const QString &templateName, const QList<Replacement> &replac
                         .arg(info.printerName()));
 }
 
-void writeEstimatePdf(const QString &templateName, const QList<Replacement> &replacements,
+void writeEstimatePdf(const QString &templatePath, const QList<Replacement> &replacements,
                       const QString &pdfPath)
 {
     DocumentFiller filler;
-    fillTemplate(filler, templateName, replacements);
+    fillTemplate(filler, templatePath, replacements);
     filler.writePdf(pdfPath);
 }
 

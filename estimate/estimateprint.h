@@ -4,15 +4,12 @@
 
 namespace dalko::estimate {
 
-// The full path of a template in the folder of the executable.
-QString templatePath(const QString &templateName);
-
 // Fills the template and prints it on the system's default printer with its default
 // settings. Fails, printing nothing, when there is no default printer.
-void printEstimate(const QString &templateName, const QList<Replacement> &replacements);
+void printEstimate(const QString &templatePath, const QList<Replacement> &replacements);
 
 // Fills the template and writes it to a PDF file.
-void writeEstimatePdf(const QString &templateName, const QList<Replacement> &replacements,
+void writeEstimatePdf(const QString &templatePath, const QList<Replacement> &replacements,
                       const QString &pdfPath);
 
 } // namespace dalko::estimate

@@ -7,6 +7,6 @@ namespace dalko {
 
 TProg_F::TProg_F(Program &program) : CustomerPage(program, report::Calculator::General) {}
 
-void TProg_F::Button1Click() { switchWindow(this, program.TProg_F2); }
+void TProg_F::Button1Click() { switchWindow(this, m_program.TProg_F2.get()); }
 
 } // namespace dalko

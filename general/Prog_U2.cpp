@@ -74,7 +74,7 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
     GroupBox1->setFont(makeFont(GroupFont));
     Label3 = addLabel(GroupBox1, "Label3", YearLabel, QStringLiteral("за"));
     ComboBox1 = addList(GroupBox1, "ComboBox1", YearList, Years, DefaultYear);
-    keyFilter = new NumericKeyFilter(program.regional, this);
+    keyFilter = new NumericKeyFilter(m_program.regional, this);
     QWidget *previous = ComboBox1;
     for (int n = 0; n < general::ResourceCount; ++n) {
         const int y = FirstRowY + RowStep * n;
@@ -91,8 +91,7 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
         keyFilter->bind(Edits[n]);
         setTabOrder(previous, Edits[n]);
         previous = Edits[n];
-        connect(Edits[n], &QLineEdit::textChanged, this,
-                [this, n] { this->program.errors.run([this, n] { EditChange(n); }); });
+        connect(Edits[n], &QLineEdit::textChanged, this, guarded([this, n] { EditChange(n); }));
     }
     Label41 =
         addLabel(GroupBox1, "Label41", {TotalLabelX, TotalY}, QStringLiteral("ВСЕГО :"), TotalFont);
@@ -107,16 +106,16 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button1 = addNavigationButton("Button1", NextButton, QStringLiteral("Далее"));
     connect(Button1, &QPushButton::clicked, this, [this] {
-        switchWindow(this, this->program.TProg_F3);
-        this->program.TProg_F3->Button1->setFocus();
+        switchWindow(this, m_program.TProg_F3.get());
+        m_program.TProg_F3->Button1->setFocus();
     });
     connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, this->program.TProg_F); });
+            [this] { switchWindow(this, m_program.TProg_F.get()); });
 }
 
 void TProg_F2::EditChange(int row)
 {
-    const QChar decimal = program.regional.decimal;
+    const QChar decimal = m_program.regional.decimal;
     ReferenceFuel[row] = general::referenceFuel(Edits[row]->text(), row, decimal);
     ResultLabels[row]->setText(numberToText(ReferenceFuel[row], decimal) + FuelUnit);
     ReferenceFuelTotal = general::referenceFuelTotal(ReferenceFuel);
@@ -138,6 +137,14 @@ void TProg_F2::RecomputeBaseNorm()
     NormLowerRow = bracket.lower;
     NormUpperRow = bracket.upper;
     BaseNorm = general::interpolateNorm(ReferenceFuelTotal, bracket);
+}
+
+report::BoundLines TProg_F2::reportBindings() const
+{
+    report::BoundLines lines;
+    for (QLineEdit *consumption : Edits)
+        lines.append({report::LineKind::Text, consumption});
+    return lines;
 }
 
 void TProg_F2::FormActivate()

@@ -4,6 +4,7 @@
 
 #include "app/keyfilter.h"
 #include "app/window.h"
+#include "reportfile/reportbinding.h"
 
 #include <array>
 
@@ -25,6 +26,8 @@ class TProg_F2 : public Page {
 
     void FormActivate() override;
     void RecomputeBaseNorm();
+    // The consumption lines of the report files.
+    report::BoundLines reportBindings() const;
 
     QGroupBox *GroupBox1;
     QLabel *Label3;

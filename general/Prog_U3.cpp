@@ -88,12 +88,11 @@ TProg_F3::TProg_F3(Program &program)
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 
-    Edit1KeyPress = new NumericKeyFilter(program.regional, this);
+    Edit1KeyPress = new NumericKeyFilter(m_program.regional, this);
     Edit1KeyPress->bind(Edit1);
 
     for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
-        connect(list, &EditableList::Change, this,
-                [this] { this->program.errors.run([this] { FormActivate(); }); });
+        connect(list, &EditableList::Change, this, guarded(&TProg_F3::FormActivate));
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
     QWidget *order[] = {ComboBox1, ComboBox2, Edit1,   ComboBox3, ComboBox4,
                         ComboBox5, Button1,   Button4, Button2,   Button3};
@@ -111,16 +110,16 @@ void TProg_F3::FormCreate()
 general::CostInputs TProg_F3::costInputs() const
 {
     general::CostInputs in;
-    in.financial = program.TProg_F->financialTexts();
-    in.baseNorm = program.TProg_F2->BaseNorm;
-    in.fuelTotal = program.TProg_F2->ReferenceFuelTotal;
+    in.financial = m_program.TProg_F->financialTexts();
+    in.baseNorm = m_program.TProg_F2->BaseNorm;
+    in.fuelTotal = m_program.TProg_F2->ReferenceFuelTotal;
     in.branch = ComboBox1->currentIndex();
     in.location = ComboBox2->currentIndex();
     in.metering = ComboBox3->currentIndex();
     in.expertise = ComboBox4->currentIndex();
     in.vat = ComboBox5->currentIndex();
     in.area = Edit1->text();
-    in.decimal = program.regional.decimal;
+    in.decimal = m_program.regional.decimal;
     return in;
 }
 
@@ -138,19 +137,30 @@ void TProg_F3::FormActivate()
 void TProg_F3::Edit1Change()
 {
     Label7->setText(general::perSquareMetreText(quantities.CostWithVat, Edit1->text(),
-                                                program.regional.decimal));
+                                                m_program.regional.decimal));
 }
 
-QWidget *TProg_F3::previousPage() const { return program.TProg_F2; }
+QWidget *TProg_F3::previousPage() const { return m_program.TProg_F2.get(); }
+
+report::BoundLines TProg_F3::reportBindings()
+{
+    using enum report::LineKind;
+    report::BoundLines lines = m_program.TProg_F->reportBindings();
+    lines += m_program.TProg_F2->reportBindings();
+    for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
+        lines.append({ListIndex, list});
+    lines.append({Text, Edit1});
+    return lines;
+}
 
 QList<estimate::Replacement> TProg_F3::estimateReplacements() const
 {
     estimate::GeneralInputs in;
-    in.first = program.TProg_F->customerTexts();
-    in.fuelTotal = program.TProg_F2->ReferenceFuelTotal;
-    in.baseNorm = program.TProg_F2->BaseNorm;
+    in.first = m_program.TProg_F->customerTexts();
+    in.fuelTotal = m_program.TProg_F2->ReferenceFuelTotal;
+    in.baseNorm = m_program.TProg_F2->BaseNorm;
     in.cost = quantities;
-    in.format = program.regional;
+    in.format = m_program.regional;
     in.date = QDate::currentDate();
     return estimate::generalReplacements(in);
 }

@@ -25,6 +25,7 @@ class TProg_F3 : public CostPage {
     // The recomputation of the cost; also the change handler of the five lists.
     void FormActivate() override;
     QList<estimate::Replacement> estimateReplacements() const override;
+    report::BoundLines reportBindings() override;
 
     QGroupBox *GroupBox1;
     QGroupBox *GroupBox2;

@@ -14,9 +14,9 @@ namespace {
 using enum LineKind;
 
 constexpr LineKind GeneralLayout[22] = {
-    Text,      Text,      Text,      Text,      Text,      Text, Text, // customer and financial
-                                                                       // fields
-    Text,      Text,      Text,      Text,      Text,      Text, Text, Text,
+    Text, Text, Text, Text, Text, Text, Text, // customer and financial
+                                              // fields
+    Text, Text, Text, Text, Text, Text, Text, Text,
     Text,                                                  // nine consumptions
     ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // branch, location, metering, expertise,
                                                            // VAT
@@ -24,12 +24,12 @@ constexpr LineKind GeneralLayout[22] = {
 };
 
 constexpr LineKind BoilerLayout[20] = {
-    Text,      Text,      Text,      Text,      Text,      Text,
+    Text, Text, Text, Text, Text, Text,
     Text,                                                  // customer and financial fields
     Flag,                                                  // "Заказчик не задан"
     ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // boilers, capacity, kind, expertise,
                                                            // VAT
-    Number,    Number,    Number,    Number,    Number,    Number,
+    Number, Number, Number, Number, Number, Number,
     Number, // factors and the hourly wage
 };
 

@@ -1,10 +1,12 @@
 #include "boiler/boilercalc.h"
 
+#include "error_message.h"
 #include "qstring_print.h"
 
 #include <gtest/gtest.h>
 
 using namespace dalko;
+using dalko::test::errorMessage;
 using namespace dalko::boiler;
 
 namespace {
@@ -95,12 +97,7 @@ TEST(BoilerCost, FailureStopsAtTheFieldItReads)
     Quantities q = defaultFactors();
     RecalcInputs in = defaults();
     in.financial.profit = "";
-    try {
-        recalculate(in, q);
-        FAIL();
-    } catch (const Error &e) {
-        EXPECT_EQ(e.message(), "'' is not a valid floating point value");
-    }
+    EXPECT_EQ(errorMessage([&] { recalculate(in, q); }), "'' is not a valid floating point value");
     EXPECT_EQ(q.OverheadSum, 7590.57);
     EXPECT_EQ(q.ProfitSum, 0);
     EXPECT_EQ(q.TotalCost, 0);

@@ -60,7 +60,6 @@ class Calc : public ::testing::Test {
     QTemporaryDir dir;
 };
 
-
 QStringList workedExample()
 {
     QStringList lines = GeneralDefaults;

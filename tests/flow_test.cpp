@@ -15,12 +15,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include <new>
+#include <stdexcept>
+
 namespace dalko::test {
 namespace {
 
 QList<QWidget *> windowsOf(const Program &p)
 {
-    return {p.TLogo_F, p.TProg_F, p.TProg_F2, p.TProg_F3, p.TProg_FL2, p.TT_F1, p.TT_F2};
+    return {p.TLogo_F.get(),   p.TProg_F.get(), p.TProg_F2.get(), p.TProg_F3.get(),
+            p.TProg_FL2.get(), p.TT_F1.get(),   p.TT_F2.get()};
 }
 
 class Flow : public GuiTest {
@@ -55,13 +59,13 @@ TEST_F(Flow, WindowsAreCreatedHiddenWithTheirCaptionsAndSizes)
     const char *general = "Определение стоимости работ в области энергетического обследования";
     const char *withStop = "Определение стоимости работ в области энергетического обследования.";
     const Expected table[] = {
-        {program->TLogo_F, "Logo_F", {560, 341}, true},
-        {program->TProg_FL2, general, {770, 249}, false},
-        {program->TProg_F, withStop, {1084, 672}, true},
-        {program->TProg_F2, general, {1084, 672}, true},
-        {program->TProg_F3, general, {1084, 672}, true},
-        {program->TT_F1, withStop, {1084, 672}, true},
-        {program->TT_F2, general, {1084, 672}, true},
+        {program->TLogo_F.get(), "Logo_F", {560, 341}, true},
+        {program->TProg_FL2.get(), general, {770, 249}, false},
+        {program->TProg_F.get(), withStop, {1084, 672}, true},
+        {program->TProg_F2.get(), general, {1084, 672}, true},
+        {program->TProg_F3.get(), general, {1084, 672}, true},
+        {program->TT_F1.get(), withStop, {1084, 672}, true},
+        {program->TT_F2.get(), general, {1084, 672}, true},
     };
     for (const Expected &e : table) {
         EXPECT_FALSE(e.window->isVisible());
@@ -82,77 +86,102 @@ TEST_F(Flow, SplashGivesWayToTheChoiceAfterItsTimer)
     program->TLogo_F->Timer1->start();
     program->TLogo_F->show();
     QTest::qWait(3500);
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F});
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F.get()});
     ASSERT_TRUE(QTest::qWaitFor([&] { return program->TProg_FL2->isVisible(); }, 1500));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_FL2});
-    EXPECT_TRUE(QTest::qWaitForWindowActive(program->TProg_FL2));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_FL2.get()});
+    EXPECT_TRUE(QTest::qWaitForWindowActive(program->TProg_FL2.get()));
     EXPECT_FALSE(program->TLogo_F->Timer1->isActive());
 }
 
 TEST_F(Flow, GeneralCalculatorForwardAndBackKeepsValues)
 {
-    activate(program->TProg_FL2);
+    activate(program->TProg_FL2.get());
     click(program->TProg_FL2->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F.get()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F.get()});
     program->TProg_F->Edit2->setText("40000");
 
     click(program->TProg_F->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2.get()));
     EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2->Edits[0]);
     program->TProg_F2->Edits[0]->setText("1000");
 
     click(program->TProg_F2->Button2); // back
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F.get()));
     EXPECT_EQ(program->TProg_F->Edit2->text(), "40000");
     click(program->TProg_F->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2.get()));
     EXPECT_EQ(program->TProg_F2->Edits[0]->text(), "1000");
     EXPECT_EQ(program->TProg_F2->ResultLabels[0]->text(), "344,5 т.у.т.");
     EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2->Edits[0]);
 
     click(program->TProg_F2->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F3));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F3});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F3.get()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F3.get()});
     EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3->Button1);
     EXPECT_NE(program->TProg_F3->Label11->text(), "0 руб.");
     click(program->TProg_F3->Button2);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2.get()));
 }
 
 TEST_F(Flow, BoilerCalculatorForwardAndBack)
 {
-    activate(program->TProg_FL2);
+    activate(program->TProg_FL2.get());
     click(program->TProg_FL2->Button2);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1.get()));
     click(program->TT_F1->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F2));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F2});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F2.get()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F2.get()});
     EXPECT_EQ(program->TT_F2->Label11->text(), "57926,51");
     EXPECT_EQ(QApplication::focusWidget(), program->TT_F2->Button1);
     click(program->TT_F2->Button2);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F1});
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1.get()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F1.get()});
 }
 
 TEST_F(Flow, ComingBackFromAnotherProgramRunsFormActivate)
 {
     QWidget other;
     other.resize(200, 100);
-    activate(program->TProg_F3);
+    activate(program->TProg_F3.get());
     EXPECT_EQ(program->TProg_F3->Label11->text(), "0 руб"); // no consumption: every amount 0
     activate(&other);
     program->TProg_F2->Edits[0]->setText("1000"); // changes the norm behind the page's back
-    activate(program->TProg_F3);
+    activate(program->TProg_F3.get());
     EXPECT_EQ(program->TProg_F3->Label11->text(), "161287,92 руб");
     EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3->Button1);
 
-    activate(program->TT_F2);
+    activate(program->TT_F2.get());
     activate(&other);
     program->TT_F1->Edit2->setText("60000");
-    activate(program->TT_F2);
+    activate(program->TT_F2.get());
     EXPECT_EQ(program->TT_F2->quantities.HourlyWage, 357.14);
     EXPECT_NE(program->TT_F2->Label11->text(), "57926,51");
+}
+
+// Any exception ends its handler and reaches the box, and the reporter stays ready for the
+// next error: none is parked for ever behind one it did not know.
+TEST(ErrorReporter, EveryExceptionIsShownAndTheNextErrorToo)
+{
+    ErrorReporter errors;
+    QStringList shown;
+    errors.setSink([&](const QString &text) { shown << text; });
+    errors.run([] { throw std::runtime_error("broken"); });
+    errors.run([] { throw std::bad_alloc(); });
+    errors.run([] { throw 42; });
+    errors.run([] { throw Error("Floating point overflow"); });
+    // A nested handler's failure ends the outer one at its next rethrowPending.
+    bool outerWentOn = false;
+    errors.run([&] {
+        errors.run([] { throw std::length_error("too long"); });
+        errors.rethrowPending();
+        outerWentOn = true;
+    });
+    EXPECT_FALSE(outerWentOn);
+    EXPECT_EQ(shown, (QStringList{"Внутренняя ошибка программы: broken.",
+                                  "Недостаточно памяти: действие прервано.",
+                                  "Внутренняя ошибка программы.", "Floating point overflow.",
+                                  "Внутренняя ошибка программы: too long."}));
 }
 
 TEST_F(Flow, ClosingAnyWindowEndsTheProgram)

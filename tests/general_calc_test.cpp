@@ -1,10 +1,12 @@
 #include "general/generalcalc.h"
 
+#include "error_message.h"
 #include "qstring_print.h"
 
 #include <gtest/gtest.h>
 
 using namespace dalko;
+using dalko::test::errorMessage;
 using namespace dalko::general;
 
 namespace {
@@ -27,13 +29,6 @@ TEST(ReferenceFuel, UnconvertibleOrHugeCountsAsZero)
     for (const char *text : {"", "abc", "12.5", "1E18", "1E4000", "-"})
         EXPECT_EQ(fuel(text, 0), 0) << text;
     EXPECT_EQ(fuel("-10", 0), -3.44);
-}
-
-double normFor(double total)
-{
-    NormBracket bracket;
-    findNormBracket(total, bracket);
-    return interpolateNorm(total, bracket);
 }
 
 TEST(BaseNorm, WorkedExample)
@@ -164,12 +159,8 @@ TEST(Cost, FailingStepKeepsEarlierQuantitiesAndLeavesLaterOnes)
     CostDisplay shown{"old7", "old11"};
     CostInputs in = workedExample();
     in.financial.overheads = "";
-    try {
-        recomputeCost(in, q, shown);
-        FAIL();
-    } catch (const Error &e) {
-        EXPECT_EQ(e.message(), "'' is not a valid floating point value");
-    }
+    EXPECT_EQ(errorMessage([&] { recomputeCost(in, q, shown); }),
+              "'' is not a valid floating point value");
     EXPECT_EQ(q.LabourCost, 42856.8);
     EXPECT_EQ(q.OverheadSum, 11);
     EXPECT_EQ(q.ExpertiseSum, 22);
@@ -190,12 +181,8 @@ TEST(Cost, NoListItemOrNoNormStopsWithAMessage)
     in = workedExample();
     in.fuelTotal = 600000;
     q = {};
-    try {
-        recomputeCost(in, q, shown);
-        FAIL();
-    } catch (const Error &e) {
-        EXPECT_TRUE(e.message().contains("600000")) << e.message().toStdString();
-    }
+    const QString message = errorMessage([&] { recomputeCost(in, q, shown); });
+    EXPECT_TRUE(message.contains("600000")) << message.toStdString();
     EXPECT_EQ(q.HourlyWage, 178.57);
     EXPECT_EQ(q.LabourCost, 0);
 }

@@ -27,7 +27,7 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
     if (qEnvironmentVariableIsSet("DALKO_PRINT_JOB"))
         GTEST_SKIP() << "a print server is running for the end-to-end test";
     program->TProg_F2->Edits[0]->setText("290,276");
-    activate(program->TProg_F3);
+    activate(program->TProg_F3.get());
     click(program->TProg_F3->Button1);
     const QStringList seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
@@ -99,7 +99,7 @@ TEST_F(PrintEndToEnd, GeneralEstimateReachesThePrinter)
     program->TProg_F->Edit6->setText("Котельная №3 и тепловые сети");
     program->TProg_F2->Edits[0]->setText("290,276");
     program->TProg_F3->Edit1->setText("1000");
-    activate(program->TProg_F3);
+    activate(program->TProg_F3.get());
     const QString printed = print(program->TProg_F3->Button1);
     expectEveryValue(printed, program->TProg_F3->estimateReplacements());
     EXPECT_TRUE(printed.contains("114469,79"));
@@ -107,7 +107,7 @@ TEST_F(PrintEndToEnd, GeneralEstimateReachesThePrinter)
 
 TEST_F(PrintEndToEnd, BoilerEstimateReachesThePrinter)
 {
-    activate(program->TT_F2);
+    activate(program->TT_F2.get());
     const QString printed = print(program->TT_F2->Button1);
     expectEveryValue(printed, program->TT_F2->estimateReplacements());
     EXPECT_TRUE(printed.contains("57926,51"));

@@ -44,6 +44,36 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
+// Each calculator's table of bound lines follows its file layout line for line, and each line
+// is bound to the kind of target its kind needs.
+TEST(ReportBindings, FollowTheFileLayout)
+{
+    Program program;
+    program.createWindows();
+    for (const report::Calculator calculator :
+         {report::Calculator::General, report::Calculator::Boiler}) {
+        const report::BoundLines bindings = program.lastPage(calculator).reportBindings();
+        const auto layout = report::layout(calculator);
+        ASSERT_EQ(bindings.size(), qsizetype(layout.size()));
+        for (qsizetype i = 0; i < bindings.size(); ++i) {
+            const report::LineKind kind = bindings[i].kind;
+            EXPECT_EQ(kind, layout[i]) << "line " << i + 1;
+            const std::size_t expectedTarget = kind == report::LineKind::ListIndex ? 1
+                                               : kind == report::LineKind::Flag    ? 2
+                                               : kind == report::LineKind::Number  ? 3
+                                                                                   : 0;
+            EXPECT_EQ(bindings[i].target.index(), expectedTarget) << "line " << i + 1;
+            std::visit([&](auto *target) { EXPECT_NE(target, nullptr) << "line " << i + 1; },
+                       bindings[i].target);
+        }
+    }
+    EXPECT_EQ(std::get<QLineEdit *>(
+                  program.lastPage(report::Calculator::General).reportBindings()[7].target),
+              program.TProg_F2->Edits[0]);
+    EXPECT_EQ(std::get<double *>(
+                  program.lastPage(report::Calculator::Boiler).reportBindings()[19].target),
+              &program.TT_F2->quantities.HourlyWage);
+}
 
 class ReportPages : public GuiTest {
   protected:
@@ -183,7 +213,7 @@ TEST_F(ReportPages, BoilerFileSetsFactorsAndTheCheckBox)
     EXPECT_EQ(p.TT_F2->ComboBox6->currentIndex(), 2);
     EXPECT_EQ(p.TT_F2->quantities.FuelCoef, 1);
     EXPECT_EQ(p.TT_F2->Label11->text(), "0 руб."); // nothing computes on loading
-    activate(p.TT_F2);
+    activate(p.TT_F2.get());
     EXPECT_EQ(p.TT_F2->quantities.BoilerNorm, 505);
     // (505 × 0,5 × 0,9 × 1 + 85 × 1) × 178,57 with the file's factors, not the lists'.
     EXPECT_EQ(p.TT_F2->quantities.LabourCost, 55758.48);
