@@ -48,7 +48,7 @@ constexpr qint64 MaxFileSize = 1 << 20;
 // hold its first MaxLineLength characters.
 constexpr qsizetype MaxLineBytes = 4 * MaxLineLength;
 
-const QByteArray Utf8Mark("\xEF\xBB\xBF");
+constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
 
 enum class Encoding { Windows1251, Utf8, Utf16LE, Utf16BE };
 
