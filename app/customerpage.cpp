@@ -141,8 +141,8 @@ CustomerTexts CustomerPage::customerTexts() const
 report::BoundLines CustomerPage::reportBindings()
 {
     using enum report::LineKind;
-    return {{Text, Edit1}, {Text, Edit5}, {Text, Edit6}, {Text, Edit2},
-            {Text, Edit3}, {Text, Edit4}, {Text, Edit7}};
+    return {{Text, Edit1},        {Text, Edit5},        {Text, Edit6},       {NumericText, Edit2},
+            {NumericText, Edit3}, {NumericText, Edit4}, {NumericText, Edit7}};
 }
 
 void CustomerPage::Button2Click()

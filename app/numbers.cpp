@@ -150,6 +150,17 @@ Ext textToNumber(const QString &text, QChar decimal)
     return Ext(*value);
 }
 
+QString withDecimalSeparator(const QString &text, QChar decimal)
+{
+    if (parseNumber(text, decimal))
+        return text;
+    QString converted = text;
+    for (QChar &c : converted)
+        if (c == u',' || c == u'.')
+            c = decimal;
+    return parseNumber(converted, decimal) ? converted : text;
+}
+
 QString numberToText(long double value, QChar decimal)
 {
     if (value == 0)

@@ -79,6 +79,10 @@ QString notAnInteger(const QString &text);
 std::optional<long double> parseNumber(const QString &text, QChar decimal);
 // The same, failing with "'text' is not a valid floating point value".
 Ext textToNumber(const QString &text, QChar decimal);
+// A text that does not convert as written but does once every "," and "." is taken as the
+// decimal separator comes back with that separator, as the keystroke filter would have
+// typed it; any other text comes back unchanged.
+QString withDecimalSeparator(const QString &text, QChar decimal);
 // Number-to-text rule: general format, 15 significant digits, no thousands separator.
 QString numberToText(long double value, QChar decimal);
 

@@ -143,7 +143,7 @@ report::BoundLines TProg_F2::reportBindings() const
 {
     report::BoundLines lines;
     for (QLineEdit *consumption : Edits)
-        lines.append({report::LineKind::Text, consumption});
+        lines.append({report::LineKind::NumericText, consumption});
     return lines;
 }
 

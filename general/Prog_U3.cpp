@@ -149,7 +149,7 @@ report::BoundLines TProg_F3::reportBindings()
     lines += m_program.TProg_F2->reportBindings();
     for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
         lines.append({ListIndex, list});
-    lines.append({Text, Edit1});
+    lines.append({NumericText, Edit1});
     return lines;
 }
 

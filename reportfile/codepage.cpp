@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -29,7 +30,8 @@ class Converter {
         QByteArray output;
         if (m_cd == iconv_t(-1))
             return output;
-        std::vector<char> buffer(4 * size + 16);
+        // Converted in pieces: the buffer never grows with the input.
+        std::vector<char> buffer(std::min<size_t>(4 * size + 16, 64 * 1024));
         char *in = const_cast<char *>(input);
         size_t inLeft = size;
         while (inLeft > 0) {
@@ -61,7 +63,7 @@ QByteArray toWindows1251(const QString &text)
              sizeof(uint), QByteArrayLiteral("?"));
 }
 
-QString fromWindows1251(const QByteArray &bytes)
+QString fromWindows1251(QByteArrayView bytes)
 {
     const QByteArray utf8 =
         Converter("UTF-8", "WINDOWS-1251")

@@ -4,6 +4,7 @@
 // glibc's iconv.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace dalko::report {
@@ -11,6 +12,6 @@ namespace dalko::report {
 // A character that Windows-1251 cannot hold becomes "?".
 QByteArray toWindows1251(const QString &text);
 // The one byte that Windows-1251 leaves undefined becomes U+FFFD.
-QString fromWindows1251(const QByteArray &bytes);
+QString fromWindows1251(QByteArrayView bytes);
 
 } // namespace dalko::report

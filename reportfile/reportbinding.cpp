@@ -80,7 +80,9 @@ void assign(const BoundLines &bindings, Calculator calculator, const QStringList
 {
     validate(calculator, lines, decimal);
     for (int number = 1; number <= bindings.size(); ++number) {
-        assignLine(bindings[number - 1].target, line(lines, number), decimal);
+        const BoundLine &binding = bindings[number - 1];
+        // A number written under the other decimal separator loads with the current one.
+        assignLine(binding.target, loadedText(binding.kind, line(lines, number), decimal), decimal);
         errors.rethrowPending();
     }
 }

@@ -22,8 +22,8 @@ class ErrorReporter;
 
 namespace dalko::report {
 
-// Where the value of one line lives: an edit box (Text), a list (ListIndex), a check box
-// (Flag) or a quantity (Number).
+// Where the value of one line lives: an edit box (Text, NumericText), a list (ListIndex), a
+// check box (Flag) or a quantity (Number).
 using LineTarget = std::variant<QLineEdit *, EditableList *, QCheckBox *, double *>;
 
 struct BoundLine {

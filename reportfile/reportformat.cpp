@@ -1,11 +1,17 @@
 #include "reportformat.h"
 
+#include "app/savefile.h"
 #include "codepage.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dalko::report {
 
@@ -13,43 +19,161 @@ namespace {
 
 using enum LineKind;
 
+// clang-format off
 constexpr LineKind GeneralLayout[22] = {
-    Text, Text, Text, Text, Text, Text, Text, // customer and financial
-                                              // fields
-    Text, Text, Text, Text, Text, Text, Text, Text,
-    Text,                                                  // nine consumptions
-    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // branch, location, metering, expertise,
-                                                           // VAT
-    Text,                                                  // floor area
+    Text, Text, Text,                                       // customer, location, objects
+    NumericText, NumericText, NumericText, NumericText,     // salary, overheads, profit, regional
+    NumericText, NumericText, NumericText, NumericText,
+    NumericText, NumericText, NumericText, NumericText,
+    NumericText,                                            // nine consumptions
+    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex,  // branch, location, metering,
+                                                            // expertise, VAT
+    NumericText,                                            // floor area
 };
 
 constexpr LineKind BoilerLayout[20] = {
-    Text, Text, Text, Text, Text, Text,
-    Text,                                                  // customer and financial fields
-    Flag,                                                  // "Заказчик не задан"
-    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex, // boilers, capacity, kind, expertise,
-                                                           // VAT
-    Number, Number, Number, Number, Number, Number,
-    Number, // factors and the hourly wage
+    Text, Text, Text,                                       // customer, location, objects
+    NumericText, NumericText, NumericText, NumericText,     // salary, overheads, profit, regional
+    Flag,                                                   // "Заказчик не задан"
+    ListIndex, ListIndex, ListIndex, ListIndex, ListIndex,  // boilers, capacity, kind,
+                                                            // expertise, VAT
+    Number, Number, Number, Number, Number, Number,         // norms and factors
+    Number,                                                 // the hourly wage
 };
+// clang-format on
+
+static_assert(MaxLines == std::max(std::size(GeneralLayout), std::size(BoilerLayout)));
 
 constexpr int BoilerFlagLine = 8;
-constexpr qsizetype MaxLineLength = 4096;
+// 22 lines of 4096 characters of up to 4 bytes: anything larger is no report file.
+constexpr qint64 MaxFileSize = 1 << 20;
+// No character takes more than 4 bytes in any of the encodings, so this many bytes of a line
+// hold its first MaxLineLength characters.
+constexpr qsizetype MaxLineBytes = 4 * MaxLineLength;
 
-QString decodeText(const QByteArray &bytes)
+constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
+
+enum class Encoding { Windows1251, Utf8, Utf16LE, Utf16BE };
+
+struct Marked {
+    Encoding encoding;
+    qsizetype markSize;
+};
+
+Marked encodingOf(const QByteArray &bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.mid(3));
+    if (bytes.startsWith(Utf8Mark))
+        return {Encoding::Utf8, 3};
     if (bytes.startsWith("\xFF\xFE"))
-        return QStringDecoder(QStringDecoder::Utf16LE)(bytes.mid(2));
+        return {Encoding::Utf16LE, 2};
     if (bytes.startsWith("\xFE\xFF"))
-        return QStringDecoder(QStringDecoder::Utf16BE)(bytes.mid(2));
-    return fromWindows1251(bytes);
+        return {Encoding::Utf16BE, 2};
+    return {Encoding::Windows1251, 0};
 }
 
-QString systemMessage(const QString &path, const QString &reason, const char *format)
+bool startsWithByteOrderMark(const QByteArray &bytes)
 {
-    return QString::fromLatin1(format).arg(QDir::toNativeSeparators(path), reason);
+    return encodingOf(bytes).encoding != Encoding::Windows1251;
+}
+
+qsizetype unitSize(Encoding encoding)
+{
+    return encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE ? 2 : 1;
+}
+
+// The code unit at a byte offset: a byte, or a UTF-16 unit.
+char16_t unitAt(QByteArrayView bytes, qsizetype offset, Encoding encoding)
+{
+    const auto byte = [&](qsizetype k) { return char16_t(uchar(bytes[k])); };
+    if (encoding == Encoding::Utf16LE)
+        return char16_t(byte(offset) | byte(offset + 1) << 8);
+    if (encoding == Encoding::Utf16BE)
+        return char16_t(byte(offset) << 8 | byte(offset + 1));
+    return byte(offset);
+}
+
+QString decodeLine(QByteArrayView bytes, Encoding encoding)
+{
+    const QByteArrayView kept = bytes.first(std::min(bytes.size(), MaxLineBytes));
+    QString text;
+    if (encoding == Encoding::Windows1251) {
+        text = fromWindows1251(kept);
+    } else {
+        // Each line is converted on its own: a U+FEFF that starts it is text, not a mark.
+        const auto flags =
+            QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless;
+        const auto decoder = encoding == Encoding::Utf8      ? QStringConverter::Utf8
+                             : encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE
+                                                             : QStringConverter::Utf16BE;
+        text = QStringDecoder(decoder, flags).decode(kept);
+    }
+    text.truncate(MaxLineLength);
+    return text;
+}
+
+QByteArray joinLines(const QStringList &lines, QByteArray (*convert)(const QString &))
+{
+    QByteArray bytes;
+    for (const QString &text : lines) {
+        bytes += convert(text);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+QByteArray toUtf8(const QString &text) { return text.toUtf8(); }
+
+[[noreturn]] void cannotOpen(const QString &path, const QString &reason)
+{
+    throw Error(
+        QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+QString tooLarge() { return QStringLiteral("Файл слишком велик для файла отчета (больше 1 МБ)"); }
+
+// The errno a failed call left, or `fallback` where it left none.
+int lastError(int fallback) { return errno != 0 ? errno : fallback; }
+
+void checkReportFile(const QString &path, const struct stat &info)
+{
+    const QString kind = fileKindReason(info.st_mode);
+    if (!kind.isEmpty())
+        cannotOpen(path, kind);
+    if (info.st_size > MaxFileSize)
+        cannotOpen(path, tooLarge());
+}
+
+// At most MaxFileSize bytes of a regular file. Opening a pipe with no writer would block and a
+// device may never end: both are refused before open(), and the descriptor is checked again in
+// case the name was given to something else in between.
+QByteArray readReportBytes(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) != 0)
+        cannotOpen(path, fileErrorReason(errno));
+    checkReportFile(path, info);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        cannotOpen(path, fileErrorReason(errno));
+    QFile file;
+    errno = 0;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        const int error = lastError(EIO);
+        ::close(fd);
+        cannotOpen(path, fileErrorReason(error));
+    }
+    if (::fstat(fd, &info) != 0)
+        cannotOpen(path, fileErrorReason(errno));
+    checkReportFile(path, info);
+    // One byte more than allowed tells a file that has grown since.
+    errno = 0;
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        cannotOpen(path, fileErrorReason(lastError(EIO)));
+    if (bytes.size() > MaxFileSize)
+        cannotOpen(path, tooLarge());
+    return bytes;
 }
 
 } // namespace
@@ -63,28 +187,34 @@ std::span<const LineKind> layout(Calculator calculator)
 
 QByteArray encode(const QStringList &lines)
 {
-    QByteArray bytes;
-    for (const QString &text : lines) {
-        bytes += toWindows1251(text);
-        bytes += "\r\n";
-    }
+    const QByteArray bytes = joinLines(lines, toWindows1251);
+    if (startsWithByteOrderMark(bytes))
+        return Utf8Mark + joinLines(lines, toUtf8);
     return bytes;
 }
 
 QStringList decode(const QByteArray &bytes)
 {
-    const QString text = decodeText(bytes);
+    const Marked marked = encodingOf(bytes);
+    const Encoding encoding = marked.encoding;
+    const qsizetype unit = unitSize(encoding);
+    QByteArrayView text = QByteArrayView(bytes).sliced(marked.markSize);
+    text.chop(text.size() % unit); // half a UTF-16 unit at the end is no character
+    const auto lineEnd = [&](qsizetype offset) {
+        const char16_t c = unitAt(text, offset, encoding);
+        return c == u'\r' || c == u'\n';
+    };
     QStringList lines;
     qsizetype start = 0;
-    const qsizetype n = text.size();
-    while (start < n) {
+    while (start < text.size() && lines.size() < MaxLines) {
         qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        lines << text.mid(start, std::min(end - start, MaxLineLength));
-        if (end < n && text[end] == u'\r' && end + 1 < n && text[end + 1] == u'\n')
-            ++end;
-        start = end + 1;
+        while (end < text.size() && !lineEnd(end))
+            end += unit;
+        lines << decodeLine(text.sliced(start, end - start), encoding);
+        if (end + unit < text.size() && unitAt(text, end, encoding) == u'\r' &&
+            unitAt(text, end + unit, encoding) == u'\n')
+            end += unit;
+        start = end + unit;
     }
     return lines;
 }
@@ -100,6 +230,13 @@ bool isBoilerFile(const QStringList &lines)
     return flag == u"true" || flag == u"false";
 }
 
+QString loadedText(LineKind kind, const QString &text, QChar decimal)
+{
+    if (kind == NumericText || kind == Number)
+        return withDecimalSeparator(text, decimal);
+    return text;
+}
+
 void validate(Calculator calculator, const QStringList &lines, QChar decimal)
 {
     if (calculator == Calculator::General && isBoilerFile(lines))
@@ -111,10 +248,11 @@ void validate(Calculator calculator, const QStringList &lines, QChar decimal)
                                    "расчета загружается на странице общего расчета"));
     const auto kinds = layout(calculator);
     for (int number = 1; number <= int(kinds.size()); ++number) {
-        const QString text = line(lines, number);
-        if (kinds[number - 1] == ListIndex)
+        const LineKind kind = kinds[number - 1];
+        const QString text = loadedText(kind, line(lines, number), decimal);
+        if (kind == ListIndex)
             textToInteger(text);
-        else if (kinds[number - 1] == Number)
+        else if (kind == Number)
             textToNumber(text, decimal).store();
     }
 }
@@ -126,26 +264,8 @@ QString reportFileName(const QString &chosenPath)
                                                                : chosenPath + extension;
 }
 
-void writeFile(const QString &path, const QStringList &lines)
-{
-    const QByteArray bytes = encode(lines);
-    QSaveFile file(path);
-    // Unbuffered, so that a short write (a full disk) is seen here and not lost in the last
-    // flush, which commit() does not check.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason =
-            file.error() != QFileDevice::NoError ? file.errorString() : qt_error_string();
-        throw Error(systemMessage(path, reason, "Cannot create file \"%1\". %2"));
-    }
-}
+void writeFile(const QString &path, const QStringList &lines) { saveFile(path, encode(lines)); }
 
-QStringList readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(systemMessage(path, file.errorString(), "Cannot open file \"%1\". %2"));
-    return decode(file.readAll());
-}
+QStringList readFile(const QString &path) { return decode(readReportBytes(path)); }
 
 } // namespace dalko::report

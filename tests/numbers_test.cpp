@@ -67,6 +67,42 @@ TEST(NumberRules, PointSeparatorReadsPointsOnly)
     EXPECT_FALSE(parseNumber("12,5", Point).has_value());
 }
 
+// The same text read under either separator: what each one makes of it.
+struct SeparatorCase {
+    const char *text;
+    const char *underComma;
+    const char *underPoint;
+};
+
+class EitherSeparator : public ::testing::TestWithParam<SeparatorCase> {};
+
+TEST_P(EitherSeparator, TakesTheOtherSeparatorAsTheCurrentOne)
+{
+    const SeparatorCase &c = GetParam();
+    const QString text = QString::fromUtf8(c.text);
+    const std::pair<QChar, const char *> readings[] = {{Comma, c.underComma},
+                                                       {Point, c.underPoint}};
+    for (const auto &[decimal, expected] : readings) {
+        const QString result = withDecimalSeparator(text, decimal);
+        EXPECT_EQ(result, QString::fromUtf8(expected))
+            << c.text << " under " << char(decimal.unicode());
+        // Whatever comes back either converts or is the text as it was.
+        EXPECT_TRUE(parseNumber(result, decimal).has_value() || result == text) << c.text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, EitherSeparator,
+    ::testing::Values(
+        SeparatorCase{"0,6", "0,6", "0.6"}, SeparatorCase{"0.6", "0,6", "0.6"},
+        SeparatorCase{"1250,5", "1250,5", "1250.5"},
+        SeparatorCase{" -2.5E3 ", " -2,5E3 ", " -2.5E3 "}, SeparatorCase{",5", ",5", ".5"},
+        SeparatorCase{"5.", "5,", "5."}, SeparatorCase{"30000", "30000", "30000"},
+        // Neither way: unchanged, so it fails or counts as before.
+        SeparatorCase{"1,2,3", "1,2,3", "1,2,3"}, SeparatorCase{"1.2,3", "1.2,3", "1.2,3"},
+        SeparatorCase{"1 000,5", "1 000,5", "1 000,5"}, SeparatorCase{"абв", "абв", "абв"},
+        SeparatorCase{"", "", ""}, SeparatorCase{"12,5abc", "12,5abc", "12,5abc"}));
+
 struct TextCase {
     long double value;
     const char *expected;
