@@ -1,5 +1,7 @@
 #include "boilerestimate.h"
 
+#include "amountwords.h"
+
 namespace dalko::estimate {
 
 QList<Replacement> boilerReplacements(const BoilerInputs &in)
@@ -55,6 +57,7 @@ QList<Replacement> boilerReplacements(const BoilerInputs &in)
         {QStringLiteral("#ЭксТ&"), expertiseText},
         {QStringLiteral("#ЭКС&"), number(q.ExpertiseSum)},
         {QStringLiteral("#сумм10&"), number(q.TotalCost)},
+        {QStringLiteral("#прописью&"), amountInWords(q.TotalCost)},
     };
 }
 

@@ -1,5 +1,7 @@
 #include "generalestimate.h"
 
+#include "amountwords.h"
+
 namespace dalko::estimate {
 
 QList<Replacement> generalReplacements(const GeneralInputs &in)
@@ -57,6 +59,7 @@ QList<Replacement> generalReplacements(const GeneralInputs &in)
         {QStringLiteral("#НакР&"), in.first.financial.overheads},
         {QStringLiteral("#СметП&"), in.first.financial.profit},
         {QStringLiteral("#РайК&"), in.first.financial.regional},
+        {QStringLiteral("#прописью&"), amountInWords(q.totalCost())},
     };
 }
 

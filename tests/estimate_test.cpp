@@ -1,14 +1,24 @@
 #include "estimate/boilerestimate.h"
 #include "estimate/filler.h"
 #include "estimate/generalestimate.h"
+#include "estimate/templatecheck.h"
 
 #include "qstring_print.h"
 
-#include <QCryptographicHash>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextCursor>
+#include <QUrl>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +33,15 @@ QStringList values(const QList<Replacement> &list)
     for (const Replacement &r : list)
         texts << r.value;
     return texts;
+}
+
+QString valueOf(const QList<Replacement> &list, const QString &placeholder)
+{
+    const auto found = std::find_if(list.begin(), list.end(), [&](const Replacement &r) {
+        return r.placeholder == placeholder;
+    });
+    EXPECT_NE(found, list.end()) << placeholder.toStdString();
+    return found != list.end() ? found->value : QString();
 }
 
 GeneralInputs generalExample()
@@ -48,9 +67,10 @@ GeneralInputs generalExample()
 TEST(GeneralEstimate, WorkedExample)
 {
     const QList<Replacement> list = generalReplacements(generalExample());
-    ASSERT_EQ(list.size(), 39);
+    ASSERT_EQ(list.size(), 40);
     EXPECT_EQ(list[0].placeholder, "#ЧИСЛО&");
     EXPECT_EQ(list[38].placeholder, "#РайК&");
+    EXPECT_EQ(list[39].placeholder, "#прописью&");
     const QStringList expected{"10.12.2026",
                                "8982,25",
                                "8982,25",
@@ -89,7 +109,9 @@ TEST(GeneralEstimate, WorkedExample)
                                "г. Зарбинск",
                                "35",
                                "35",
-                               "15"};
+                               "15",
+                               "Сто четырнадцать тысяч четыреста шестьдесят девять рублей "
+                               "79 копеек"};
     EXPECT_EQ(values(list), expected);
 }
 
@@ -98,29 +120,29 @@ TEST(GeneralEstimate, WithoutVatAndWithoutExpertise)
     GeneralInputs in = generalExample();
     in.cost.VatRate = 0;
     in.cost.VatSum = 0;
-    QStringList v = values(generalReplacements(in));
-    EXPECT_EQ(v[8], "НДС (не облагается)");
-    EXPECT_EQ(v[9], "НДС (не облагается)");
-    EXPECT_EQ(v[30], "НДС (не облагается)");
-    EXPECT_EQ(v[10], "0%");
-    EXPECT_EQ(v[11], "0");
+    QList<Replacement> list = generalReplacements(in);
+    EXPECT_EQ(valueOf(list, "#НДС+текст&"), "НДС (не облагается)");
+    EXPECT_EQ(valueOf(list, "#НДС+т&"), "НДС (не облагается)");
+    EXPECT_EQ(valueOf(list, "#НС&"), "НДС (не облагается)");
+    EXPECT_EQ(valueOf(list, "#НДС%&"), "0%");
+    EXPECT_EQ(valueOf(list, "#НДС&"), "0");
 
     in = generalExample();
     in.cost.ExpertiseRate = 0;
     in.cost.ExpertiseSum = 0;
-    v = values(generalReplacements(in));
-    EXPECT_EQ(v[13], "0%");
-    EXPECT_EQ(v[14], "0");
-    EXPECT_EQ(v[15], v[12]);
-    EXPECT_EQ(v[32], v[12]);
-    EXPECT_EQ(v[33], "Не подлежит экспертизе");
+    list = generalReplacements(in);
+    EXPECT_EQ(valueOf(list, "#ЭКС%&"), "0%");
+    EXPECT_EQ(valueOf(list, "#ЭКС&"), "0");
+    EXPECT_EQ(valueOf(list, "#суммаИНДСЭКС&"), valueOf(list, "#суммаИНДС&"));
+    EXPECT_EQ(valueOf(list, "#сумм10&"), valueOf(list, "#суммаИНДС&"));
+    EXPECT_EQ(valueOf(list, "#ЭксТ&"), "Не подлежит экспертизе");
 
     in.cost.ExpertiseRate = 0.075;
-    v = values(generalReplacements(in));
-    EXPECT_EQ(v[13], "7,5%");
-    EXPECT_EQ(v[33], "Сметорий. Кэ=7,5% Таблица 1");
+    list = generalReplacements(in);
+    EXPECT_EQ(valueOf(list, "#ЭКС%&"), "7,5%");
+    EXPECT_EQ(valueOf(list, "#ЭксТ&"), "Сметорий. Кэ=7,5% Таблица 1");
     in.first.financial.overheads = "035,0";
-    EXPECT_EQ(values(generalReplacements(in))[36], "035,0");
+    EXPECT_EQ(valueOf(generalReplacements(in), "#НакР&"), "035,0");
 }
 
 BoilerInputs boilerDefaults()
@@ -144,7 +166,7 @@ BoilerInputs boilerDefaults()
 TEST(BoilerEstimate, DefaultInputs)
 {
     const QList<Replacement> list = boilerReplacements(boilerDefaults());
-    ASSERT_EQ(list.size(), 34);
+    ASSERT_EQ(list.size(), 35);
     const QStringList expected{"05.01.2026",
                                "не задано",
                                "не задано",
@@ -178,9 +200,11 @@ TEST(BoilerEstimate, DefaultInputs)
                                "53635,66",
                                "Сметорий. Кэ=8% Таблица №1",
                                "4290,85",
-                               "57926,51"};
+                               "57926,51",
+                               "Пятьдесят семь тысяч девятьсот двадцать шесть рублей 51 копейка"};
     EXPECT_EQ(values(list), expected);
     EXPECT_EQ(list[18].placeholder, "#NakR&");
+    EXPECT_EQ(list.last().placeholder, "#прописью&");
 }
 
 TEST(BoilerEstimate, SplitLabourCanDifferByAKopeck)
@@ -192,17 +216,17 @@ TEST(BoilerEstimate, SplitLabourCanDifferByAKopeck)
     recalc.financial = {"30000", "35", "35", "15"};
     recalc.decimal = u',';
     boiler::recalculate(recalc, in.cost);
-    const QStringList v = values(boilerReplacements(in));
-    EXPECT_EQ(v[12], "21696,26");
-    EXPECT_EQ(v[16], "27321,21");
-    EXPECT_EQ(v[17], "49017,46");
+    const QList<Replacement> list = boilerReplacements(in);
+    EXPECT_EQ(valueOf(list, "#сумм1&"), "21696,26");
+    EXPECT_EQ(valueOf(list, "#сумм2&"), "27321,21");
+    EXPECT_EQ(valueOf(list, "#сумм11&"), "49017,46");
 }
 
 TEST(BoilerEstimate, PercentagesAreConvertedBeforeAnythingIsFilled)
 {
     BoilerInputs in = boilerDefaults();
     in.first.financial.profit = "35,0";
-    EXPECT_EQ(values(boilerReplacements(in))[21], "35");
+    EXPECT_EQ(valueOf(boilerReplacements(in), "#SmetP&"), "35");
     in.first.financial.overheads = "";
     try {
         boilerReplacements(in);
@@ -213,10 +237,10 @@ TEST(BoilerEstimate, PercentagesAreConvertedBeforeAnythingIsFilled)
     in = boilerDefaults();
     in.cost.VatRate = 0;
     in.cost.ExpertiseRate = 0.07;
-    const QStringList v = values(boilerReplacements(in));
-    EXPECT_EQ(v[27], "НДС не облагается");
-    EXPECT_EQ(v[28], "0%");
-    EXPECT_EQ(v[31], "Сметорий. Кэ=7% Таблица №1");
+    const QList<Replacement> list = boilerReplacements(in);
+    EXPECT_EQ(valueOf(list, "#NdsT&"), "НДС не облагается");
+    EXPECT_EQ(valueOf(list, "#Nds&"), "0%");
+    EXPECT_EQ(valueOf(list, "#ЭксТ&"), "Сметорий. Кэ=7% Таблица №1");
 }
 
 class Filler : public ::testing::Test {
@@ -283,22 +307,246 @@ TEST_F(Filler, MissingTemplateIsNamedInFull)
     }
 }
 
-TEST_F(Filler, WritesAPdfWhoseTextHoldsTheValues)
+// The text of a program's standard output, or a null text when the program cannot run.
+QString output(const QString &program, const QStringList &arguments)
 {
-    if (QProcess::execute("pdftotext", {"-v"}) < 0)
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+bool installed(const QString &program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+    return path;
+}
+
+TEST_F(Filler, WritesPdfAndOdtWithEveryValue)
+{
     DocumentFiller filler;
-    filler.open(fixture(
-        "<h1>Смета</h1><table border=\"1\"><tr><td>Итого</td><td>#итог& руб.</td></tr></table>"));
+    filler.open(fixture("<h1>Смета</h1><table border=\"1\"><tr><td>Итого</td><td>#итог& "
+                        "руб.</td></tr></table><p style=\"page-break-before:always\">#итог&</p>"));
     filler.replaceAll("#итог&", "57926,51");
-    const QString pdf = dir.filePath("смета.pdf");
-    filler.writePdf(pdf);
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished());
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    const QByteArray pdf = filler.pdfBytes();
+    EXPECT_TRUE(pdf.startsWith("%PDF"));
+    EXPECT_EQ(filler.document().pageCount(), 2);
+    const QByteArray odt = filler.odtBytes();
+    EXPECT_TRUE(odt.startsWith("PK\x03\x04"));
+
+    if (!installed("pdftotext"))
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    const QString printed = output("pdftotext", {writeFile(dir.filePath("смета.pdf"), pdf), "-"});
     EXPECT_TRUE(printed.contains("57926,51 руб.")) << printed.toStdString();
     EXPECT_TRUE(printed.contains("Смета"));
+    EXPECT_EQ(printed.count(u'\f'), 2); // one form feed after each page
+
+    if (!installed("soffice"))
+        GTEST_SKIP() << "soffice (libreoffice-writer-nogui) is not installed";
+    writeFile(dir.filePath("estimate.odt"), odt);
+    output("soffice",
+           {"-env:UserInstallation=" + QUrl::fromLocalFile(dir.filePath("lo")).toString(),
+            "--headless", "--convert-to", "txt:Text (encoded):UTF8", "--outdir", dir.path(),
+            dir.filePath("estimate.odt")});
+    QFile text(dir.filePath("estimate.txt"));
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    const QString read = QString::fromUtf8(text.readAll());
+    EXPECT_EQ(read.count("57926,51"), 2) << read.toStdString();
+    EXPECT_FALSE(read.contains("#итог&"));
+}
+
+TEST_F(Filler, RelativeFontSizesFollowTheBodyFontNotTheWindows)
+{
+    if (!installed("pdftotext"))
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    // A word processor writes sizes relative to the document's font; the window's is 11 px.
+    ASSERT_EQ(QGuiApplication::font().pixelSize(), 11);
+    DocumentFiller filler;
+    filler.open(fixture("<p><font size=\"2\">мелкий</font> обычный</p>"));
+    const QString pdf = writeFile(dir.filePath("sizes.pdf"), filler.pdfBytes());
+    const QString boxes = output("pdftotext", {"-bbox", pdf, "-"});
+    static const QRegularExpression word(
+        R"re(<word xMin="[\d.]+" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">(\S+)</word>)re");
+    QMap<QString, double> heights; // points
+    for (const QRegularExpressionMatch &m : word.globalMatch(boxes))
+        heights[m.captured(3)] = m.captured(2).toDouble() - m.captured(1).toDouble();
+    ASSERT_EQ(heights.size(), 2) << boxes.toStdString();
+    EXPECT_GT(heights["мелкий"], 7) << boxes.toStdString();
+    EXPECT_LT(heights["мелкий"], heights["обычный"]);
+    // Times New Roman at 11 pt: a line box of about 12.5 pt.
+    EXPECT_NEAR(heights["обычный"], 12.5, 1);
+}
+
+TEST_F(Filler, PicturesAreFoundBesideTheTemplateWhateverTheWorkingFolder)
+{
+    QImage logo(40, 20, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("forms")));
+    ASSERT_TRUE(logo.save(dir.filePath("forms/logo.png")));
+    // A picture of the same name in the working folder must not be taken instead.
+    QImage other(10, 10, QImage::Format_RGB32);
+    other.fill(Qt::blue);
+    ASSERT_TRUE(other.save(dir.filePath("logo.png")));
+    const QString working = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const auto restore = qScopeGuard([&] { QDir::setCurrent(working); });
+    const QString path = writeFile(dir.filePath("forms/template.rv"),
+                                   "<html><body><p><img src=\"logo.png\">#итог&</p></body></html>");
+
+    DocumentFiller filler;
+    filler.open(path);
+    const QVariant picture =
+        filler.document().resource(QTextDocument::ImageResource, QUrl("logo.png"));
+    EXPECT_EQ(picture.value<QImage>().size(), QSize(40, 20));
+    EXPECT_TRUE(filler.pdfBytes().startsWith("%PDF"));
+}
+
+TEST_F(Filler, RefusedResourcesGiveAnEmptyPictureAndNeverBlock)
+{
+    const QString fifo = dir.filePath("pipe.png");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString sheet = dir.filePath("pipe.css");
+    ASSERT_EQ(mkfifo(QFile::encodeName(sheet).constData(), 0600), 0);
+    writeFile(dir.filePath("broken.png"), "not a picture");
+    DocumentFiller filler;
+    // Without the guard each of these would block in open() or read for ever.
+    filler.open(fixture("<link rel=\"stylesheet\" href=\"pipe.css\"><p><img src=\"pipe.png\">"
+                        "<img src=\"" +
+                        fifo.toUtf8() +
+                        "\"><img src=\"file:///dev/zero\"><img src=\"/dev/urandom\">"
+                        "<img src=\"broken.png\"><img src=\"missing.png\">#итог&</p>"));
+    filler.replaceAll("#итог&", "57926,51");
+    EXPECT_TRUE(filler.pdfBytes().startsWith("%PDF"));
+    for (const char *name : {"pipe.png", "/dev/zero", "broken.png", "missing.png"}) {
+        const QVariant picture =
+            filler.document().resource(QTextDocument::ImageResource, QUrl(name));
+        EXPECT_EQ(picture.value<QImage>().size(), QSize(1, 1)) << name;
+    }
+}
+
+TEST_F(Filler, LayoutsBeyondAnyPageEndWithAMessage)
+{
+    const QByteArray hostile[] = {
+        "<table style=\"margin: 2147483647px\"><tr><td>#итог&</td></tr></table>",
+        "<table><tr><td style=\"padding: 2147483647px\">#итог&</td></tr></table>",
+        "<p>a</p><p style=\"margin-top: 2147483647px\">#итог&</p>",
+        "<p style=\"font-size: 2147483647px\">#итог&</p>",
+        "<p style=\"text-indent: 1e300px\">#итог&</p>",
+        "<table><tr><td colspan=\"2147483647\">#итог&</td></tr></table>",
+        "<p><img src=\"none.png\" width=\"2147483647\" height=\"2147483647\">#итог&</p>",
+        // Fits no page budget: every paragraph on a page of its own.
+        QByteArray("<p style=\"page-break-before:always\">#итог&</p>").repeated(60),
+    };
+    for (const QByteArray &html : hostile) {
+        const QString path = fixture(html);
+        try {
+            DocumentFiller filler;
+            filler.open(path);
+            filler.pdfBytes();
+            ADD_FAILURE() << "laid out: " << html.left(80).toStdString();
+        } catch (const Error &e) {
+            EXPECT_TRUE(e.message().contains(path)) << e.message().toStdString();
+        }
+    }
+}
+
+TEST_F(Filler, ManyOccurrencesInOneParagraph)
+{
+    // Searching the paragraph anew for each occurrence took minutes here.
+    constexpr int Occurrences = 100000;
+    DocumentFiller filler;
+    filler.open(fixture("<p>" + QByteArray("#a& ").repeated(Occurrences) + "</p>"));
+    filler.replaceAll("#a&", "1,5");
+    EXPECT_EQ(filler.plainText(), QString("1,5 ").repeated(Occurrences));
+}
+
+} // namespace
+
+namespace {
+
+QString shippedTemplate(const QString &name)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+QStringList texts(const QList<TemplateFinding> &findings)
+{
+    QStringList all;
+    for (const TemplateFinding &finding : findings)
+        all << finding.text;
+    return all;
+}
+
+TEST(TemplateCheck, ShippedTemplatesHoldExactlyTheirPlaceholders)
+{
+    const struct {
+        QString name;
+        Estimate estimate;
+        qsizetype placeholders;
+    } shipped[] = {{GeneralTemplate, Estimate::General, 40},
+                   {BoilerTemplate, Estimate::Boiler, 35}};
+    for (const auto &s : shipped) {
+        EXPECT_EQ(estimatePlaceholders(s.estimate).size(), s.placeholders);
+        EXPECT_EQ(estimatePlaceholders(s.estimate).last(), "#прописью&");
+        const TemplateCheck check = checkTemplate(shippedTemplate(s.name), s.estimate);
+        EXPECT_TRUE(check.passed()) << check.lines().join(u'\n').toStdString();
+        EXPECT_EQ(check.lines(), QStringList()) << s.name.toStdString();
+    }
+}
+
+TEST(TemplateCheck, NamesWhatTheFillerWouldMissOrLeave)
+{
+    QFile shipped(shippedTemplate(GeneralTemplate));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const QByteArray html = shipped.readAll();
+    QTemporaryDir dir;
+    auto checked = [&](const QByteArray &changed) {
+        const QString path = dir.filePath("dalko-en.rv");
+        QFile copy(path);
+        EXPECT_TRUE(copy.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        copy.write(changed);
+        copy.close();
+        return checkTemplate(path, Estimate::General);
+    };
+
+    TemplateCheck check = checkTemplate(shippedTemplate(GeneralTemplate), Estimate::Boiler);
+    EXPECT_FALSE(check.passed());
+    EXPECT_TRUE(texts(check.missing).contains("#NakR&"));
+    EXPECT_TRUE(texts(check.unknown).contains("#суммаИНДСЭКС&"));
+
+    check = checkTemplate(shippedTemplate(GeneralTemplate), Estimate::General);
+    ASSERT_TRUE(check.passed());
+
+    check = checked(QByteArray(html).replace("#Нв&", ""));
+    EXPECT_FALSE(check.passed());
+    EXPECT_EQ(texts(check.missing), QStringList{"#Нв&"});
+    EXPECT_EQ(check.lines().size(), 1);
+
+    // Markup in the middle: found, but the value would take the bold of the last letters.
+    check = checked(QByteArray(html).replace("#сумм1&", "#сум<b>м1</b>&"));
+    EXPECT_FALSE(check.passed());
+    EXPECT_EQ(texts(check.mixedFormat), QStringList{"#сумм1&"});
+    EXPECT_TRUE(check.missing.isEmpty());
+
+    // An entity is read as its character; a misspelled placeholder and a boiler-house one
+    // are no placeholders of this estimate.
+    check = checked(QByteArray(html)
+                        .replace("#сумм7&", "#сумм7&amp;")
+                        .replace("#сумм8&", "#сумм08&")
+                        .replace("#НакР&", "#NakR&"));
+    EXPECT_EQ(texts(check.missing), QStringList({"#сумм8&", "#НакР&"}));
+    EXPECT_EQ(texts(check.unknown), QStringList({"#NakR&", "#сумм08&"}));
+    EXPECT_TRUE(check.unknown[0].explanation.contains("другой сметы"));
+    EXPECT_TRUE(check.unknown[1].explanation.contains("ни одной сметы"));
 }
 
 } // namespace

@@ -1,0 +1,166 @@
+// Where templates are found and which template files are refused before anything is filled.
+
+#include "estimate/templatefiles.h"
+
+#include "app/numbers.h"
+
+#include "qstring_print.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace dalko;
+using namespace dalko::estimate;
+
+namespace {
+
+class TemplateFiles : public ::testing::Test {
+  protected:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    // The message readTemplateHtml fails with, or an empty text when it reads the file.
+    static QString refusal(const QString &path)
+    {
+        try {
+            readTemplateHtml(path);
+            return {};
+        } catch (const Error &e) {
+            return e.message();
+        }
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(TemplateFiles, FirstFolderHoldingTheTemplateWins)
+{
+    const QStringList folders{dir.filePath("user"), dir.filePath("etc"), dir.filePath("program")};
+    write("program/dalko-en.rv", "<p>program</p>");
+    EXPECT_EQ(findTemplate("dalko-en.rv", folders), dir.filePath("program/dalko-en.rv"));
+    write("etc/dalko-en.rv", "<p>etc</p>");
+    EXPECT_EQ(findTemplate("dalko-en.rv", folders), dir.filePath("etc/dalko-en.rv"));
+    write("user/dalko-en.rv", "<p>user</p>");
+    EXPECT_EQ(findTemplate("dalko-en.rv", folders), dir.filePath("user/dalko-en.rv"));
+
+    try {
+        findTemplate("dalko-t.rv", folders);
+        FAIL();
+    } catch (const Error &e) {
+        for (const QString &folder : folders)
+            EXPECT_TRUE(e.message().contains(QDir(folder).filePath("dalko-t.rv")))
+                << e.message().toStdString();
+    }
+
+    const QStringList defaults = templateFolders("/opt/dalko");
+    EXPECT_EQ(defaults.first(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    EXPECT_EQ(defaults.mid(1), QStringList({"/etc/dalko", "/opt/dalko"}));
+}
+
+TEST_F(TemplateFiles, DocumentsThatAreNotHtmlAreRefusedByName)
+{
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        const char *kind;
+    } cases[] = {
+        {"odt.rv", QByteArray("PK\x03\x04\x14\0\0\0mimetypeapplication/vnd.oasis", 40), "ZIP"},
+        {"docx.rv", QByteArray("PK\x03\x04\x14\0\x06\0[Content_Types].xml", 32), "ZIP"},
+        {"doc.rv", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0\0\0", 12), "Word"},
+        {"pdf.rv", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj", "PDF"},
+        {"nul.rv", QByteArray("<html><body>#ЧИСЛО&\0</body></html>", 38), "нулевые байты"},
+        {"utf16.rv", QByteArray("\xFF\xFE<\0p\0>\0", 8), "нулевые байты"},
+    };
+    for (const auto &c : cases) {
+        const QString path = write(c.name, c.bytes);
+        const QString message = refusal(path);
+        EXPECT_TRUE(message.contains(path)) << c.name << message.toStdString();
+        EXPECT_TRUE(message.contains(c.kind)) << c.name << message.toStdString();
+        EXPECT_TRUE(message.contains("сохраните как документ HTML")) << message.toStdString();
+    }
+    EXPECT_EQ(refusal(write("plain.rv", "<p>#ЧИСЛО&</p>")), "");
+}
+
+TEST_F(TemplateFiles, OnlyRegularFilesOfSaneSizeAreRead)
+{
+    const QString fifo = dir.filePath("fifo.rv");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString large = write("large.rv", "<p>");
+    QFile(large).resize(MaxTemplateBytes + 1); // sparse
+    write("exact.rv", QByteArray(MaxTemplateBytes, ' '));
+
+    const struct {
+        QString path;
+        const char *reason;
+    } cases[] = {
+        {fifo, "не обычный файл"},       {"/dev/zero", "не обычный файл"},
+        {dir.path(), "не обычный файл"}, {dir.filePath("none.rv"), "не найден"},
+        {large, "больше 4 МБ"},
+    };
+    for (const auto &c : cases) {
+        const QString message = refusal(c.path);
+        EXPECT_TRUE(message.contains(c.path)) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.reason)) << message.toStdString();
+    }
+    EXPECT_EQ(refusal(dir.filePath("exact.rv")), "");
+    // Only regular files, through the same reader the filler uses for pictures.
+    EXPECT_FALSE(readRegularFile(fifo, 100).failure.isEmpty());
+    EXPECT_FALSE(readRegularFile(dir.filePath("exact.rv"), 10).failure.isEmpty());
+    EXPECT_EQ(readRegularFile(dir.filePath("exact.rv"), MaxTemplateBytes).bytes.size(),
+              MaxTemplateBytes);
+}
+
+QByteArray nested(const QByteArray &open, const QByteArray &close, int depth)
+{
+    return open.repeated(depth) + "x" + close.repeated(depth);
+}
+
+TEST_F(TemplateFiles, DeepNestingIsRefusedBeforeTheImport)
+{
+    const QByteArray table = "<table><tr><td>";
+    const QByteArray tableEnd = "</td></tr></table>";
+    const struct {
+        QByteArray html;
+        const char *refused; // nullptr: read
+    } cases[] = {
+        {nested(table, tableEnd, MaxTableNesting), nullptr},
+        {nested(table, tableEnd, MaxTableNesting + 1), "таблицы вложены"},
+        {nested(table, tableEnd, 60), "таблицы вложены"},
+        {nested("<TABLE border=1><tr><td>", tableEnd, 10000), "таблицы вложены"},
+        // Unclosed tables nest as well.
+        {nested(table, "", 60), "таблицы вложены"},
+        // Side by side is no nesting, nor are tables in a comment or closed ones.
+        {nested(table, tableEnd, 3).repeated(1000), nullptr},
+        {"<!--" + nested(table, tableEnd, 60) + "-->", nullptr},
+        {nested("<table/>", "", 60), nullptr},
+        {nested("<div>", "</div>", MaxElementNesting), nullptr},
+        {nested("<div>", "</div>", 10000), "элементы HTML вложены"},
+        {nested("<b><i>", "</i></b>", 10000), "элементы HTML вложены"},
+        // Paragraphs and cells whose end tags are left out.
+        {nested("<p>", "", 10000), nullptr},
+        {"<table>" + nested("<tr><td>", "", 10000) + "</table>", nullptr},
+    };
+    for (const auto &c : cases) {
+        const QString path = write("nested.rv", c.html);
+        const QString message = refusal(path);
+        if (c.refused) {
+            EXPECT_TRUE(message.contains(c.refused)) << c.html.left(60).toStdString();
+            EXPECT_TRUE(message.contains(path)) << message.toStdString();
+        } else {
+            EXPECT_EQ(message, "") << c.html.left(60).toStdString();
+        }
+    }
+}
+
+} // namespace
