@@ -74,7 +74,7 @@ TEST_F(Calc, GeneralWorkedExample)
     const Outcome r = calc({file("g.rvj", workedExample())});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, "");
-    ASSERT_EQ(r.out.size(), 9 + 2 + 14 + 2 + 39);
+    ASSERT_EQ(r.out.size(), 9 + 2 + 14 + 2 + 40);
     EXPECT_TRUE(r.out[0].startsWith("ReferenceFuel1\t"));
     EXPECT_EQ(r.value("ReferenceFuelTotal"), "100");
     EXPECT_EQ(r.value("BaseNorm"), "200");
@@ -88,21 +88,24 @@ TEST_F(Calc, GeneralWorkedExample)
     EXPECT_EQ(r.value("#сумма4&"), "17964,5");
     EXPECT_EQ(r.value("#форма&"), "ООО «Заказчик»");
     EXPECT_EQ(r.value("#ЭксТ&"), "Сметорий. Кэ=8% Таблица 1");
-    EXPECT_EQ(r.out.last(), "#РайК&\t15");
+    EXPECT_EQ(r.out.last(),
+              "#прописью&\tСто четырнадцать тысяч четыреста шестьдесят девять рублей 79 копеек");
 }
 
 TEST_F(Calc, BoilerDefaults)
 {
     const Outcome r = calc({file("b.rvj", BoilerDefaults)});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    ASSERT_EQ(r.out.size(), 19 + 34);
+    ASSERT_EQ(r.out.size(), 19 + 35);
     EXPECT_EQ(r.out[0], "BoilerNorm\t90");
     EXPECT_EQ(r.value("ProfitSum"), "10247,27");
     EXPECT_EQ(r.value("TotalCost"), "57926,51");
     EXPECT_EQ(r.value("Label11"), "57926,51");
     EXPECT_EQ(r.value("#сумм1&"), "6508,88");
     EXPECT_EQ(r.value("#ЭксТ&"), "Сметорий. Кэ=8% Таблица №1");
-    EXPECT_EQ(r.out.last(), "#сумм10&\t57926,51");
+    EXPECT_EQ(r.value("#сумм10&"), "57926,51");
+    EXPECT_EQ(r.out.last(),
+              "#прописью&\tПятьдесят семь тысяч девятьсот двадцать шесть рублей 51 копейка");
 }
 
 TEST_F(Calc, SaveGivesBackTheSameBytes)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, AddressSanitizer and UBSan into build-fuzz and runs
-# each for SECONDS (default 60). The committed corpus under tests/fuzz/corpus is only read:
+# each for SECONDS (default 60), with inputs up to 64 KB so that whole report files and
+# templates fit, and the filler with a dictionary of placeholders and HTML. The committed corpus under tests/fuzz/corpus is only read:
 # each run works on a copy. Exits non-zero when a target crashes or breaks a property; the
 # input that did it is left in build-fuzz/findings/<target>/.
 set -euo pipefail
@@ -27,9 +28,11 @@ for target in "${targets[@]}"; do
     # leaks.
     leaks=1
     [[ $target == filler ]] && leaks=0
+    options=(-max_len=65536)
+    [[ $target == filler ]] && options+=(-dict="$root/tests/fuzz/filler.dict")
     echo "== fuzz_$target: ${seconds} s"
     if ! ASAN_OPTIONS=detect_leaks=$leaks "$root/build-fuzz/bin/fuzz_$target" "$corpus" \
-            -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+            "${options[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
             -artifact_prefix="$findings/" 2>"$work/$target.log"; then
         status=1
         tail -n 60 "$work/$target.log"
