@@ -82,6 +82,11 @@ check_manual() {
     done
 }
 
+# appstreamcli quiet unless it finds fault.
+appstream() {
+    appstreamcli "$@" >"$work/appstream.log" 2>&1 || { fail "appstreamcli $*:"; cat "$work/appstream.log" >&2; }
+}
+
 # --- cmake --install into a temporary root -------------------------------------------------
 root=$work/root
 DESTDIR=$root cmake --install "$build" --prefix /usr >"$work/install.log" ||
@@ -192,8 +197,9 @@ desktop=$usr/share/applications/dalko.desktop
 desktop-file-validate "$desktop" || fail "the menu entry does not validate"
 grep -qx 'MimeType=application/x-dalko-report;' "$desktop" || fail "the menu entry declares no report file type"
 grep -Eq '^Exec=dalko %f$' "$desktop" || fail "the menu entry does not pass the file to dalko"
-appstreamcli validate --no-net "$usr/share/metainfo/org.example.dalko.metainfo.xml" >"$work/appstream.log" 2>&1 ||
-    { fail "the AppStream metainfo does not validate:"; cat "$work/appstream.log" >&2; }
+# The metainfo on its own, then together with the menu entry it names as launchable.
+appstream validate --no-net "$usr/share/metainfo/org.example.dalko.metainfo.xml"
+appstream validate-tree --no-net "$dpkg_root"
 # The MIME database built from the installed package knows report files by their name.
 cp -r "$usr/share/mime" "$work/mime"
 update-mime-database "$work/mime" >"$work/mime.log" 2>&1 ||
