@@ -1,18 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing dalko need, where missing.
+# Installs the Debian packages dalko needs, where missing. "run": what building, packaging and
+# running the program need; "test": also every tool the tests use (GoogleTest and Google
+# Benchmark, clang for the fuzzers, a print server, LibreOffice, the package checkers).
+# As a user other than root it installs through sudo.
+#
+# Usage: deps.sh run|test
 set -euo pipefail
 
-packages=(
-    cmake ninja-build g++ ccache pkg-config
-    qt6-base-dev qt6-qpa-plugins libqt6printsupport6
-    libgtest-dev libbenchmark-dev
+# dpkg-dev gives the hardening flags the program is built with and the package's library
+# dependencies.
+run_packages=(
+    cmake ninja-build g++ ccache pkg-config dpkg-dev
+    qt6-base-dev qt6-qpa-plugins libqt6printsupport6 qt6-translations-l10n
     fonts-liberation fonts-wine
-    poppler-utils cups cups-client cups-bsd cups-filters
+)
+test_packages=(
+    libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    desktop-file-utils
-    dpkg-dev file
+    poppler-utils cups cups-client cups-bsd cups-filters
+    libreoffice-writer-nogui
+    lintian appstream desktop-file-utils shared-mime-info man-db file
     time xvfb xdotool
 )
+
+case ${1:-} in
+run) packages=("${run_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "Использование: scripts/deps.sh run|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,7 +39,7 @@ for package in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+echo "Устанавливаются пакеты: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
