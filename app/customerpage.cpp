@@ -1,6 +1,7 @@
 #include "customerpage.h"
 
 #include "controls.h"
+#include "dialogfolder.h"
 #include "program.h"
 
 #include <QCheckBox>
@@ -97,6 +98,7 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog1->setFileMode(QFileDialog::AnyFile);
     OpenDialog1->setNameFilter(QStringLiteral("Файл отчетов НП \"ДАЛКО\" (*.rvj)"));
+    openInLastFolder(OpenDialog1);
 
     setTabOrder(Edit1, Edit5);
     setTabOrder(Edit5, CheckBox1);
