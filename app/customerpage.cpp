@@ -73,6 +73,9 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
         addLabel(GroupBox1, "Label9", ObjectsLabel,
                  QStringLiteral("Объект (объекты) подлежащий(-ие) энергетическому обследованию:"));
     Edit6 = addEdit(GroupBox1, "Edit6", ObjectsEdit, QString());
+    Label3->setBuddy(Edit1);
+    Label8->setBuddy(Edit5);
+    Label9->setBuddy(Edit6);
     GroupBox2 = addGroup(GroupBox1, "GroupBox2", FinancialGroup,
                          QStringLiteral("Финансово-экономические параметры "));
 
@@ -87,6 +90,7 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
                     QString::fromUtf16(row.defaultText));
         *labels[i] = addLabel(GroupBox2, row.label, {FinancialLabelX, row.y + 3},
                               QString::fromUtf16(row.caption));
+        (*labels[i])->setBuddy(*edits[i]);
         Edit3KeyPress->bind(*edits[i]);
     }
     Button2 = addButton(GroupBox1, "Button2", LoadButton, QStringLiteral("Загрузить данные"));
