@@ -1,6 +1,5 @@
 #include "Logo_U.h"
 
-#include "Prog_UL2.h"
 #include "controls.h"
 #include "program.h"
 #include "window.h"
@@ -27,7 +26,7 @@ TLogo_F::TLogo_F(Program &program)
     setFixedSize(SplashSize);
     Image1 = addLabel(this, "Image1", {0, 0, SplashSize.width(), SplashSize.height()}, QString());
     Image1->setPixmap(m_program.picture(QStringLiteral("splash.jpg")));
-    Label1 = addLabel(this, "Label1", VersionPlace, QStringLiteral("v.3.1.0.9"));
+    Label1 = addLabel(this, "Label1", VersionPlace, QStringLiteral("v." DALKO_VERSION));
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);
@@ -39,8 +38,11 @@ TLogo_F::TLogo_F(Program &program)
 void TLogo_F::Timer1Timer()
 {
     Timer1->stop();
+    // A report file given at start is loaded while the splash is up, so that an error box
+    // about it stands over the splash and the choice screen follows the box.
+    QWidget *next = m_program.screenAfterSplash();
     hide();
-    present(m_program.TProg_FL2.get());
+    present(next);
 }
 
 void TLogo_F::closeEvent(QCloseEvent *event)

@@ -41,6 +41,12 @@ CostPage::CostPage(Program &program, const Kind &kind)
     connect(Button3, &QPushButton::clicked, this, [this] { m_program.endProgram(); });
 }
 
+void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
+{
+    expertise->setAccessibleName(QStringLiteral("Стоимость экспертизы"));
+    vat->setAccessibleName(QStringLiteral("НДС"));
+}
+
 void CostPage::Button1Click()
 {
     estimate::printEstimate(Program::installDir() + u'/' + m_kind.templateName,

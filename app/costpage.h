@@ -40,6 +40,9 @@ class CostPage : public Page {
 
   protected:
     virtual QWidget *previousPage() const = 0;
+    // The lists of expertise and VAT beside the cost share one caption; each gets its own
+    // accessible name.
+    static void nameCostOptions(QWidget *expertise, QWidget *vat);
 
   private:
     void Button4Click();

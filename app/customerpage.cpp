@@ -1,6 +1,7 @@
 #include "customerpage.h"
 
 #include "controls.h"
+#include "dialogfolder.h"
 #include "program.h"
 
 #include <QCheckBox>
@@ -72,6 +73,9 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
         addLabel(GroupBox1, "Label9", ObjectsLabel,
                  QStringLiteral("Объект (объекты) подлежащий(-ие) энергетическому обследованию:"));
     Edit6 = addEdit(GroupBox1, "Edit6", ObjectsEdit, QString());
+    Label3->setBuddy(Edit1);
+    Label8->setBuddy(Edit5);
+    Label9->setBuddy(Edit6);
     GroupBox2 = addGroup(GroupBox1, "GroupBox2", FinancialGroup,
                          QStringLiteral("Финансово-экономические параметры "));
 
@@ -86,6 +90,7 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
                     QString::fromUtf16(row.defaultText));
         *labels[i] = addLabel(GroupBox2, row.label, {FinancialLabelX, row.y + 3},
                               QString::fromUtf16(row.caption));
+        (*labels[i])->setBuddy(*edits[i]);
         Edit3KeyPress->bind(*edits[i]);
     }
     Button2 = addButton(GroupBox1, "Button2", LoadButton, QStringLiteral("Загрузить данные"));
@@ -97,6 +102,7 @@ CustomerPage::CustomerPage(Program &program, report::Calculator calculator)
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog1->setFileMode(QFileDialog::AnyFile);
     OpenDialog1->setNameFilter(QStringLiteral("Файл отчетов НП \"ДАЛКО\" (*.rvj)"));
+    openInLastFolder(OpenDialog1);
 
     setTabOrder(Edit1, Edit5);
     setTabOrder(Edit5, CheckBox1);

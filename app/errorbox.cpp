@@ -1,6 +1,8 @@
 #include "errorbox.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QScopeGuard>
 
@@ -9,13 +11,30 @@
 
 namespace dalko {
 
+namespace {
+constexpr int MessagePixels = 13;
+// Room for the close button of the title bar beside the caption.
+constexpr int TitleBarButtons = 40;
+} // namespace
+
 void showErrorBox(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, ApplicationTitle, message, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ErrorBox"));
-    // Wide enough for the caption to be read in full.
-    box.setStyleSheet(QStringLiteral("QLabel { min-width: 280px; }"));
+    // The box's text reads a size larger than the 11 px of the pages, as a message should.
+    QFont font = box.font();
+    font.setPixelSize(MessagePixels);
+    box.setFont(font);
+    // The box lays its text out beside the icon and wraps it where the box would grow too
+    // wide. It is never narrower than its caption, so that the title bar shows the caption in
+    // full: a spacer of that width shares the row of the buttons, which leaves the text its
+    // own width.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(QFontMetrics(font).horizontalAdvance(ApplicationTitle) +
+                                          TitleBarButtons,
+                                      0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                      grid->rowCount() - 1, 0, 1, grid->columnCount());
     box.exec();
 }
 

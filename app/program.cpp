@@ -10,9 +10,13 @@
 #include "reportfile/reportbinding.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 namespace dalko {
 
@@ -29,6 +33,27 @@ void Program::createWindows()
     TProg_FL2 = std::make_unique<dalko::TProg_FL2>(*this);
     TT_F1 = std::make_unique<dalko::TT_F1>(*this);
     TT_F2 = std::make_unique<dalko::TT_F2>(*this);
+}
+
+void Program::start(const QString &reportFile)
+{
+    m_reportAtStart = reportFile;
+    present(TLogo_F.get());
+}
+
+QWidget *Program::screenAfterSplash()
+{
+    QWidget *screen = TProg_FL2.get();
+    if (m_reportAtStart.isEmpty())
+        return screen;
+    errors.run([&] {
+        const QStringList lines = report::readFile(m_reportAtStart);
+        const report::Calculator calculator = calculatorOf(lines);
+        loadReport(calculator, lines);
+        screen = calculator == report::Calculator::General ? static_cast<QWidget *>(TProg_F.get())
+                                                           : TT_F1.get();
+    });
+    return screen;
 }
 
 void Program::refreshRegional() { regional = NumberFormat::fromLocale(QLocale::system()); }
@@ -64,8 +89,17 @@ QPixmap Program::picture(const QString &fileName) const
     return QPixmap(installDir() + u'/' + fileName);
 }
 
+report::Calculator calculatorOf(const QStringList &lines)
+{
+    return report::isBoilerFile(lines) ? report::Calculator::Boiler : report::Calculator::General;
+}
+
 void setUpApplication()
 {
+    // Settings in ~/.config/dalko, data in ~/.local/share/dalko.
+    QCoreApplication::setApplicationName(QStringLiteral("dalko"));
+    QCoreApplication::setOrganizationName(QString());
+    QCoreApplication::setApplicationVersion(QStringLiteral(DALKO_VERSION));
     // Tahoma comes with Debian's fonts-wine, in a folder that fontconfig does not search.
     QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
     QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf"));
@@ -74,6 +108,63 @@ void setUpApplication()
     QApplication::setFont(font);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/dalko.png")));
+}
+
+QtTranslation::QtTranslation(const QLocale &locale)
+{
+    if (QLocale(locale.uiLanguages().value(0)).language() != QLocale::Russian)
+        return;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    // qt_ru gathers the catalogues of further Qt modules where the system has it.
+    for (const char *catalogue : {"qtbase_ru", "qt_ru"}) {
+        auto translator = std::make_unique<QTranslator>();
+        if (translator->load(QString::fromLatin1(catalogue), folder) &&
+            QCoreApplication::installTranslator(translator.get()))
+            m_translators.push_back(std::move(translator));
+    }
+}
+
+// Each translator removes itself from the application as it goes.
+QtTranslation::~QtTranslation() = default;
+
+namespace {
+
+// As the user called it: "dalko" or "dalko-calc".
+QString programName() { return QFileInfo(QCoreApplication::arguments().value(0)).fileName(); }
+
+} // namespace
+
+int usageError(const QString &message)
+{
+    printText(stderr, QStringLiteral("%1: %2\nСправка: %1 --help\n").arg(programName(), message));
+    return 2;
+}
+
+std::optional<int> parseCommandLine(QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Показать эту справку и выйти."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Показать версию программы и выйти."));
+    parser.addOption(help);
+    parser.addOption(version);
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        printText(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        printText(stdout, programName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
+        return 0;
+    }
+    return std::nullopt;
+}
+
+void printText(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = QString(text).replace(QChar(0), QChar::ReplacementCharacter).toUtf8();
+    std::fwrite(bytes.constData(), 1, bytes.size(), stream);
 }
 
 } // namespace dalko

@@ -11,7 +11,14 @@
 
 #include <QPixmap>
 
+#include <cstdio>
 #include <memory>
+#include <optional>
+#include <vector>
+
+class QCommandLineParser;
+class QLocale;
+class QTranslator;
 
 namespace dalko {
 
@@ -45,6 +52,12 @@ struct Program {
 
     // Creates the windows, each hidden, each running its FormCreate.
     void createWindows();
+    // Shows the splash at the centre of the desktop. When its time is up, the choice screen
+    // follows; with a report file, the first page of that file's calculator instead, the file
+    // loaded as "Загрузить данные" loads it.
+    void start(const QString &reportFile = QString());
+    // Loads the report file given at start, if any; the window that follows the splash.
+    QWidget *screenAfterSplash();
     void refreshRegional();
     // Closing the main window ends the program.
     void endProgram();
@@ -58,9 +71,38 @@ struct Program {
     // The folder of the executable, where the templates and pictures lie.
     static QString installDir();
     QPixmap picture(const QString &fileName) const;
+
+  private:
+    QString m_reportAtStart;
 };
 
-// Prepares the application: fonts, default font, taskbar icon.
+// The calculator of a report file, told by its line 8.
+report::Calculator calculatorOf(const QStringList &lines);
+
+// Prepares the application: name and version, fonts, default font, taskbar icon.
 void setUpApplication();
+
+// Qt's own texts (file dialogs and their questions, message-box buttons, the edit boxes'
+// context menus) in Russian when the user's language is Russian, for as long as this lives.
+class QtTranslation {
+  public:
+    explicit QtTranslation(const QLocale &locale);
+    ~QtTranslation();
+    QtTranslation(const QtTranslation &) = delete;
+    QtTranslation &operator=(const QtTranslation &) = delete;
+
+  private:
+    std::vector<std::unique_ptr<QTranslator>> m_translators;
+};
+
+// Adds --help and --version to the parser and parses the arguments. Gives the exit status
+// when the program ends at once: 0 after the help or the version, 2 for a wrong argument.
+std::optional<int> parseCommandLine(QCommandLineParser &parser, const QStringList &arguments);
+// Tells a wrong argument on standard error, with where to find the help; gives exit status 2.
+int usageError(const QString &message);
+
+// Writes the whole text in UTF-8, a NUL included (as U+FFFD, so that it neither cuts nor
+// hides a line).
+void printText(std::FILE *stream, const QString &text);
 
 } // namespace dalko

@@ -82,6 +82,12 @@ TT_F2::TT_F2(Program &program)
                         0);
     ComboBox5 = addList(GroupBox1, "ComboBox5", VatList,
                         {QStringLiteral("с НДС"), QStringLiteral("без НДС")}, 0);
+    Label3->setBuddy(ComboBox1);
+    Label4->setBuddy(ComboBox2);
+    Label5->setBuddy(ComboBox3);
+    Label6->setBuddy(ComboBox6);
+    Label7->setBuddy(ComboBox7);
+    nameCostOptions(ComboBox4, ComboBox5);
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 

@@ -13,69 +13,146 @@
 #include "general/Prog_U3.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QLabel>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
 #include <optional>
+#include <variant>
 
 namespace {
 
 using namespace dalko;
 
-const char Usage[] =
-    "Использование: dalko-calc [--kind general|boiler] [--pdf OUT.pdf] [--print] [--save OUT.rvj] "
-    "FILE.rvj\n"
-    "\n"
-    "Пересчитывает файл отчета и печатает величины расчета и подстановки сметы.\n"
-    "  --kind general|boiler  вид расчета (по умолчанию определяется по строке 8 файла)\n"
-    "  --pdf OUT.pdf          записать заполненную смету в PDF\n"
-    "  --print                напечатать смету на принтере по умолчанию\n"
-    "  --save OUT.rvj         записать файл отчета под этим именем\n"
-    "  --help                 эта справка\n";
-
 struct Options {
     QString file;
     std::optional<report::Calculator> kind;
     QString pdf;
+    QString odt;
     QString save;
     bool print = false;
+    // --check-template: the calculator whose template is checked, and the template (empty:
+    // the installed one). No report file is read then.
+    std::optional<report::Calculator> checkTemplate;
+    QString templateFile;
 };
 
-// nullopt with a usage error; exits for --help.
-std::optional<Options> parseArguments(const QStringList &args)
+std::optional<report::Calculator> calculatorNamed(const QString &name)
+{
+    if (name == u"general")
+        return report::Calculator::General;
+    if (name == u"boiler")
+        return report::Calculator::Boiler;
+    return std::nullopt;
+}
+
+// The command line: the options of a recomputation, or those of a template check.
+class CommandLine {
+  public:
+    CommandLine();
+    // The options, or the exit status when the program ends at once.
+    std::variant<Options, int> parse(const QStringList &arguments);
+
+  private:
+    // The options, or the message of a usage error.
+    std::variant<Options, QString> options() const;
+    std::variant<Options, QString> templateCheck() const;
+
+    QCommandLineParser m_parser;
+    const QCommandLineOption m_kind{
+        QStringLiteral("kind"),
+        QStringLiteral("Вид расчета (по умолчанию определяется по строке 8 файла)."),
+        QStringLiteral("general|boiler")};
+    const QCommandLineOption m_pdf{QStringLiteral("pdf"),
+                                   QStringLiteral("Записать заполненную смету в PDF."),
+                                   QStringLiteral("OUT.pdf")};
+    const QCommandLineOption m_odt{QStringLiteral("odt"),
+                                   QStringLiteral("Записать заполненную смету в ODT."),
+                                   QStringLiteral("OUT.odt")};
+    const QCommandLineOption m_save{QStringLiteral("save"),
+                                    QStringLiteral("Записать файл отчета под этим именем."),
+                                    QStringLiteral("OUT.rvj")};
+    const QCommandLineOption m_print{QStringLiteral("print"),
+                                     QStringLiteral("Напечатать смету на принтере по умолчанию.")};
+    const QCommandLineOption m_checkTemplate{
+        QStringLiteral("check-template"),
+        QStringLiteral("Проверить шаблон сметы этого расчета (по умолчанию установленный) "
+                       "вместо пересчета файла отчета."),
+        QStringLiteral("general|boiler")};
+};
+
+CommandLine::CommandLine()
+{
+    m_parser.setApplicationDescription(
+        QStringLiteral("Пересчитывает файл отчета и печатает величины расчета и подстановки "
+                       "сметы, по одной строке «Имя<TAB>значение»."));
+    m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_checkTemplate});
+    m_parser.addPositionalArgument(
+        QStringLiteral("ФАЙЛ"),
+        QStringLiteral("Файл отчета (.rvj); с --check-template — файл шаблона, если проверяется "
+                       "не установленный."),
+        QStringLiteral("ФАЙЛ.rvj | --check-template general|boiler [ШАБЛОН]"));
+}
+
+std::variant<Options, int> CommandLine::parse(const QStringList &arguments)
+{
+    if (const auto status = parseCommandLine(m_parser, arguments))
+        return *status;
+    auto parsed = options();
+    if (const QString *error = std::get_if<QString>(&parsed))
+        return usageError(*error);
+    return std::get<Options>(parsed);
+}
+
+std::variant<Options, QString> CommandLine::options() const
+{
+    if (m_parser.isSet(m_checkTemplate))
+        return templateCheck();
+    Options options;
+    const QStringList files = m_parser.positionalArguments();
+    if (files.size() != 1)
+        return QStringLiteral("нужен ровно один файл отчета.");
+    options.file = files.front();
+    if (m_parser.isSet(m_kind)) {
+        options.kind = calculatorNamed(m_parser.value(m_kind));
+        if (!options.kind)
+            return QStringLiteral("--kind: ожидается general или boiler.");
+    }
+    const std::pair<const QCommandLineOption *, QString *> outputs[] = {
+        {&m_pdf, &options.pdf}, {&m_odt, &options.odt}, {&m_save, &options.save}};
+    for (auto [option, name] : outputs) {
+        if (!m_parser.isSet(*option))
+            continue;
+        *name = m_parser.value(*option);
+        if (name->isEmpty())
+            return QStringLiteral("--%1: пустое имя файла.").arg(option->names().constFirst());
+    }
+    options.print = m_parser.isSet(m_print);
+    return options;
+}
+
+std::variant<Options, QString> CommandLine::templateCheck() const
 {
     Options options;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == u"--help") {
-            std::fputs(Usage, stdout);
-            std::exit(0);
-        } else if (arg == u"--print") {
-            options.print = true;
-        } else if (arg == u"--kind" && hasValue &&
-                   (args[i + 1] == u"general" || args[i + 1] == u"boiler")) {
-            options.kind =
-                args[++i] == u"general" ? report::Calculator::General : report::Calculator::Boiler;
-        } else if (arg == u"--pdf" && hasValue) {
-            options.pdf = args[++i];
-        } else if (arg == u"--save" && hasValue) {
-            options.save = args[++i];
-        } else if (!arg.startsWith(u"--") && options.file.isEmpty()) {
-            options.file = arg;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (options.file.isEmpty())
-        return std::nullopt;
+    options.checkTemplate = calculatorNamed(m_parser.value(m_checkTemplate));
+    if (!options.checkTemplate)
+        return QStringLiteral("--check-template: ожидается general или boiler.");
+    for (const QCommandLineOption *other : {&m_kind, &m_pdf, &m_odt, &m_save, &m_print})
+        if (m_parser.isSet(*other))
+            return QStringLiteral("--check-template не сочетается с --%1.")
+                .arg(other->names().constFirst());
+    const QStringList files = m_parser.positionalArguments();
+    if (files.size() > 1)
+        return QStringLiteral("--check-template: не более одного файла шаблона.");
+    options.templateFile = files.value(0);
     return options;
 }
 
 void printLine(const QString &name, const QString &value)
 {
-    std::fputs((name + u'\t' + value + u'\n').toUtf8().constData(), stdout);
+    printText(stdout, name + u'\t' + value + u'\n');
 }
 
 void printQuantities(const Program &program, report::Calculator kind)
@@ -147,13 +224,12 @@ int run(Program &program, const Options &options)
     bool failed = false;
     program.errors.setSink([&failed](const QString &text) {
         failed = true;
-        std::fputs((text + u'\n').toUtf8().constData(), stderr);
+        printText(stderr, text + u'\n');
     });
     QStringList lines;
     if (!step(program, failed, [&] { lines = report::readFile(options.file); }))
         return 1;
-    const report::Calculator kind = options.kind.value_or(
-        report::isBoilerFile(lines) ? report::Calculator::Boiler : report::Calculator::General);
+    const report::Calculator kind = options.kind.value_or(calculatorOf(lines));
     if (!step(program, failed, [&] { program.loadReport(kind, lines); }))
         return 1;
     const bool general = kind == report::Calculator::General;
@@ -191,26 +267,22 @@ int run(Program &program, const Options &options)
 void dropQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fputs((message + u'\n').toUtf8().constData(), stderr);
+        printText(stderr, message + u'\n');
 }
 
 int main(int argc, char *argv[])
 {
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    const std::optional<Options> options = parseArguments(args);
-    if (!options) {
-        std::fputs(Usage, stderr);
-        return 2;
-    }
     // The windows are made as the program makes them, but never shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(dropQtMessages);
     QApplication app(argc, argv);
     setUpApplication();
+    const QtTranslation translation(QLocale::system());
+    const std::variant<Options, int> parsed = CommandLine().parse(app.arguments());
+    if (const int *status = std::get_if<int>(&parsed))
+        return *status;
     Program program;
     program.createWindows();
     program.TLogo_F->Timer1->stop();
-    return run(program, *options);
+    return run(program, std::get<Options>(parsed));
 }

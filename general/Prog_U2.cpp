@@ -74,14 +74,16 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
     GroupBox1->setFont(makeFont(GroupFont));
     Label3 = addLabel(GroupBox1, "Label3", YearLabel, QStringLiteral("за"));
     ComboBox1 = addList(GroupBox1, "ComboBox1", YearList, Years, DefaultYear);
+    ComboBox1->setAccessibleName(GroupBox1->title() + u' ' + Label3->text());
     keyFilter = new NumericKeyFilter(m_program.regional, this);
     QWidget *previous = ComboBox1;
     for (int n = 0; n < general::ResourceCount; ++n) {
         const int y = FirstRowY + RowStep * n;
-        addLabel(GroupBox1, controlName("Label", 4 + n).constData(), {NameX, y + 3},
-                 QString::fromUtf16(Resources[n].name));
+        QLabel *name = addLabel(GroupBox1, controlName("Label", 4 + n).constData(), {NameX, y + 3},
+                                QString::fromUtf16(Resources[n].name));
         Edits[n] = addEdit(GroupBox1, controlName("Edit", 1 + n).constData(),
                            {EditX, y, EditSize.width(), EditSize.height()}, QStringLiteral("0"));
+        name->setBuddy(Edits[n]);
         addLabel(GroupBox1, controlName("Label", 13 + n).constData(), {UnitX, y + 3},
                  QString::fromUtf16(Resources[n].unit));
         addLabel(GroupBox1, controlName("Label", 22 + n).constData(), {EqualsX, y + 3},

@@ -56,14 +56,17 @@ TProg_F3::TProg_F3(Program &program)
     GroupBox2 = addGroup(GroupBox1, "GroupBox2", BranchGroup,
                          QStringLiteral("Отраслевая принадлежность объекта (объектов)"));
     ComboBox1 = addList(GroupBox2, "ComboBox1", BranchList, itemTexts(general::Branches), -1);
+    ComboBox1->setAccessibleName(GroupBox2->title());
     GroupBox3 = addGroup(GroupBox1, "GroupBox3", ObjectGroup,
                          QStringLiteral("Характеристика объекта энергоаудита"));
     Label4 = addLabel(GroupBox3, "Label4", LocationLabel,
                       QStringLiteral("Расположение объектов обследования…"));
     ComboBox2 = addList(GroupBox3, "ComboBox2", LocationList, itemTexts(general::Locations), -1);
+    Label4->setBuddy(ComboBox2);
     Label3 = addLabel(GroupBox3, "Label3", AreaLabel,
                       QStringLiteral("Площадь обследуемых объектов (общая)"));
     Edit1 = addEdit(GroupBox3, "Edit1", AreaEdit, QStringLiteral("0"));
+    Label3->setBuddy(Edit1);
     Label5 = addLabel(GroupBox3, "Label5", AreaUnit, QStringLiteral("кв.м"));
     Label6 = addLabel(GroupBox3, "Label6", PerMetreLabel,
                       QStringLiteral("Стоимость квадратного метра обследования"));
@@ -77,6 +80,7 @@ TProg_F3::TProg_F3(Program &program)
                         {QStringLiteral("не менее 50% от общего потребления "),
                          QStringLiteral("менее 50% от общего потребления ")},
                         -1);
+    Label8->setBuddy(ComboBox3);
     Label9 = addLabel(GroupBox1, "Label9", CostLabel,
                       QStringLiteral("СТОИМОСТЬ ЭНЕРГЕТИЧЕСКОГО ОБСЛЕДОВАНИЯ "), TotalFont);
     ComboBox4 = addList(GroupBox1, "ComboBox4", ExpertiseList,
@@ -85,6 +89,7 @@ TProg_F3::TProg_F3(Program &program)
                         -1);
     ComboBox5 = addList(GroupBox1, "ComboBox5", VatList,
                         {QStringLiteral("с НДС"), QStringLiteral("без НДС")}, -1);
+    nameCostOptions(ComboBox4, ComboBox5);
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 

@@ -1,5 +1,6 @@
 #include "reportbinding.h"
 
+#include "app/dialogfolder.h"
 #include "app/editablelist.h"
 #include "app/errorbox.h"
 
@@ -95,6 +96,7 @@ QFileDialog *makeSaveDialog(QWidget *page)
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
+    openInLastFolder(dialog);
     return dialog;
 }
 

@@ -32,6 +32,26 @@ struct Outcome {
     }
 };
 
+// Either program, with no display: the tool chooses its platform itself.
+Outcome run(const QString &program, const QStringList &args, const char *locale)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", locale);
+    for (const char *display : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(display);
+    env.insert("CUPS_SERVER", "/nonexistent/dalko-tests/cups.sock");
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    Outcome result;
+    result.status = process.exitCode();
+    result.out =
+        QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
 class Calc : public ::testing::Test {
   protected:
     QString file(const QString &name, const QStringList &lines)
@@ -40,22 +60,9 @@ class Calc : public ::testing::Test {
         report::writeFile(path, lines);
         return path;
     }
-    Outcome calc(const QStringList &args)
+    Outcome calc(const QStringList &args, const char *locale = "ru_RU.UTF-8")
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LC_ALL", "ru_RU.UTF-8");
-        env.remove("QT_QPA_PLATFORM"); // the tool chooses its platform itself
-        env.insert("CUPS_SERVER", "/nonexistent/dalko-tests/cups.sock");
-        process.setProcessEnvironment(env);
-        process.start(DALKO_CALC, args);
-        EXPECT_TRUE(process.waitForFinished(30000));
-        Outcome result;
-        result.status = process.exitCode();
-        result.out =
-            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return run(DALKO_CALC, args, locale);
     }
     QTemporaryDir dir;
 };
@@ -171,6 +178,94 @@ TEST_F(Calc, ErrorsAndExitCodes)
     r = calc({"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.join('\n').contains("dalko-calc"));
+}
+
+// A value holding a NUL keeps its line: the NUL shows as U+FFFD and the next name starts the
+// next line.
+TEST_F(Calc, NulInAValueKeepsOneLinePerName)
+{
+    QStringList lines = workedExample();
+    lines[0] = "ООО #Заказчик";
+    QByteArray bytes = report::encode(lines);
+    bytes.replace('#', '\0');
+    const QString path = dir.filePath("nul.rvj");
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+    out.close();
+
+    const Outcome r = calc({path});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_EQ(r.out.size(), 9 + 2 + 14 + 2 + 39);
+    for (const QString &line : r.out)
+        EXPECT_EQ(line.count(u'\t'), 1) << line.toStdString();
+    EXPECT_EQ(r.value("#форма&"), QStringLiteral("ООО \uFFFDЗаказчик"));
+    EXPECT_EQ(r.out.last(), "#РайК&\t15");
+}
+
+TEST_F(Calc, UsageErrorsExitWithTwoAndWriteNothing)
+{
+    const QString report = file("g.rvj", workedExample());
+    const QString written = dir.filePath("written");
+    const QStringList wrong[] = {
+        {"--save", "", report},
+        {"--pdf", "", report},
+        {"--odt", "", report},
+        {"--save", written, "--pdf", "", report},
+        {"--pdf", written, report, report},
+        {"--kind", report},
+        {"--check-template", "house"},
+        {"--check-template", "general", "--pdf", written},
+        {"--check-template", "boiler", "a.rv", "b.rv"},
+    };
+    for (const QStringList &args : wrong) {
+        const Outcome r = calc(args);
+        EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains("dalko-calc --help")) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(written));
+    }
+}
+
+// Qt's own texts follow the user's language; the program's are Russian in any.
+TEST_F(Calc, HelpAndVersion)
+{
+    Outcome r = calc({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringList{"dalko-calc 3.1.0.9"});
+
+    r = calc({"--help"});
+    EXPECT_EQ(r.status, 0);
+    const QString russian = r.out.join('\n');
+    for (const char *text : {"Использование:", "--kind <general|boiler>", "--odt <OUT.odt>",
+                             "--check-template <general|boiler>", "Записать файл отчета"})
+        EXPECT_TRUE(russian.contains(QString::fromUtf8(text))) << text;
+
+    r = calc({"--help"}, "C.UTF-8");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.join('\n').startsWith("Usage:"));
+    EXPECT_TRUE(r.out.join('\n').contains("Записать файл отчета"));
+    r = calc({"--bogus", "a.rvj"}, "C.UTF-8");
+    EXPECT_TRUE(r.err.contains("Unknown option 'bogus'")) << r.err.toStdString();
+    r = calc({"--bogus", "a.rvj"});
+    EXPECT_TRUE(r.err.contains("Неизвестный параметр «bogus»")) << r.err.toStdString();
+}
+
+// The window program answers --help and --version without a display (help2man needs no
+// desktop), and refuses wrong arguments before it would need one.
+TEST(Dalko, CommandLineWithoutADisplay)
+{
+    Outcome r = run(DALKO, {"--version"}, "ru_RU.UTF-8");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringList{"dalko 3.1.0.9"});
+    r = run(DALKO, {"--help"}, "ru_RU.UTF-8");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.join('\n').contains("ФАЙЛ.rvj"));
+    EXPECT_EQ(run(DALKO, {"a.rvj", "b.rvj"}, "ru_RU.UTF-8").status, 2);
+    EXPECT_EQ(run(DALKO, {"--bogus"}, "ru_RU.UTF-8").status, 2);
+    r = run(DALKO, {"a.rvj"}, "ru_RU.UTF-8");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("нет графического дисплея")) << r.err.toStdString();
 }
 
 } // namespace

@@ -7,11 +7,14 @@
 #include "general/Prog_U.h"
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
+#include "report_samples.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -157,6 +160,82 @@ TEST_F(Flow, ComingBackFromAnotherProgramRunsFormActivate)
     activate(program->TT_F2.get());
     EXPECT_EQ(program->TT_F2->quantities.HourlyWage, 357.14);
     EXPECT_NE(program->TT_F2->Label11->text(), "57926,51");
+}
+
+TEST_F(Flow, SplashIsCentred)
+{
+    program->start();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((program->TLogo_F->frameGeometry().center() - screen.center()).manhattanLength(), 1);
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F.get()});
+}
+
+// `dalko FILE.rvj`: the splash as usual, then the first page of the file's calculator, loaded.
+TEST_F(Flow, ReportFileGivenAtStartOpensItsCalculatorAfterTheSplash)
+{
+    QStringList general = GeneralDefaults;
+    general[0] = "ООО «Заказчик»";
+    general[7] = "1000"; // TProg_F2.Edit1
+    general[16] = "5";   // TProg_F3.ComboBox1
+    QStringList boiler = BoilerDefaults;
+    boiler[0] = "Котельная №1";
+    boiler[7] = "false";
+    boiler[8] = "3"; // TT_F2.ComboBox1
+    const struct {
+        QStringList lines;
+        report::Calculator calculator;
+        QWidget *(*firstPage)(const Program &);
+    } cases[] = {
+        {general, report::Calculator::General,
+         [](const Program &p) -> QWidget * { return p.TProg_F.get(); }},
+        {boiler, report::Calculator::Boiler,
+         [](const Program &p) -> QWidget * { return p.TT_F1.get(); }},
+    };
+    QTemporaryDir dir;
+    for (const auto &c : cases) {
+        const QString path = dir.filePath(QStringLiteral("отчет.rvj"));
+        report::writeFile(path, c.lines);
+        program = std::make_unique<Program>();
+        program->createWindows();
+        program->TLogo_F->Timer1->start(300);
+        program->start(path);
+        EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F.get()});
+        QWidget *page = c.firstPage(*program);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return page->isVisible(); }, 2000));
+        EXPECT_EQ(visibleWindows(), QList<QWidget *>{page});
+        EXPECT_TRUE(QTest::qWaitForWindowActive(page));
+        EXPECT_EQ(program->reportLines(c.calculator), c.lines);
+    }
+    EXPECT_EQ(program->TT_F1->Edit1->text(), "Котельная №1");
+    EXPECT_TRUE(program->TT_F1->Edit1->isEnabled());
+}
+
+TEST_F(Flow, RefusedReportFileAtStartLeavesTheChoiceAfterTheBox)
+{
+    QTemporaryDir dir;
+    QStringList badIndex = GeneralDefaults;
+    badIndex[16] = "abc";
+    report::writeFile(dir.filePath("bad.rvj"), badIndex);
+    const struct {
+        QString path;
+        const char *message;
+    } cases[] = {
+        {dir.filePath("нет.rvj"), "Cannot open file"},
+        {dir.filePath("bad.rvj"), "''abc'' is not a valid integer value."},
+    };
+    for (const auto &c : cases) {
+        program = std::make_unique<Program>();
+        program->createWindows();
+        program->TLogo_F->Timer1->start(100);
+        program->start(c.path);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return program->TProg_FL2->isVisible(); }, 2000));
+        const QStringList messages = takeMessages();
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QString::fromUtf8(c.message)))
+            << messages[0].toStdString();
+        EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_FL2.get()});
+        EXPECT_EQ(program->reportLines(report::Calculator::General), GeneralDefaults);
+    }
 }
 
 // Any exception ends its handler and reaches the box, and the reporter stays ready for the

@@ -1,6 +1,8 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,10 @@ int main(int argc, char *argv[])
     // whatever the machine has.
     if (!qEnvironmentVariableIsSet("DALKO_PRINT_JOB"))
         qputenv("CUPS_SERVER", "/nonexistent/dalko-tests/cups.sock");
+    // The program's settings (the folder of the file dialogs) start afresh in every run and
+    // never touch the user's.
+    const QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     QApplication app(argc, argv);
     dalko::setUpApplication();
     ::testing::InitGoogleTest(&argc, argv);

@@ -33,6 +33,8 @@ void ModalWatcher::poll()
                                            : QMessageBox::Ok);
     } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
         ++fileDialogs;
+        if (inspectFileDialog)
+            inspectFileDialog(dialog);
         if (fileToChoose.isEmpty()) {
             dialog->reject();
         } else {

@@ -36,6 +36,8 @@ class ModalWatcher {
     // Where a file dialog is answered: the path to choose, or empty to cancel.
     QString fileToChoose;
     int fileDialogs = 0;
+    // Sees each file dialog, open, before it is answered.
+    std::function<void(QFileDialog *)> inspectFileDialog;
 
   private:
     void poll();
