@@ -2,7 +2,9 @@
 
 #include "program.h"
 
+#include "estimate/estimatepreview.h"
 #include "estimate/estimateprint.h"
+#include "estimate/templatefiles.h"
 
 #include <QFileDialog>
 #include <QIcon>
@@ -16,6 +18,8 @@ constexpr QSize LargeButtonSize{300, 42};
 constexpr Place PrintButton{387, LargeButtonY, LargeButtonSize.width(), LargeButtonSize.height()};
 constexpr Place BackButton{859, 625, 100, 25};
 constexpr Place ExitButton{965, 625, 100, 25};
+// In the free part of the bottom row, between "Печать сметы" and "Назад".
+constexpr Place PreviewButton{697, 625, 152, 25};
 } // namespace
 
 CostPage::CostPage(Program &program, const Kind &kind)
@@ -33,10 +37,13 @@ CostPage::CostPage(Program &program, const Kind &kind)
                              kind.largeButtonFont);
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
+    Button5 = addNavigationButton("Button5", PreviewButton, QStringLiteral("Просмотр сметы…"));
     SaveDialog1 = report::makeSaveDialog(this);
 
     connect(Button1, &QPushButton::clicked, this, guarded(&CostPage::Button1Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&CostPage::Button4Click));
+    // Not guarded as a whole: the preview's own actions are handlers of their own.
+    connect(Button5, &QPushButton::clicked, this, &CostPage::Button5Click);
     connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, previousPage()); });
     connect(Button3, &QPushButton::clicked, this, [this] { m_program.endProgram(); });
 }
@@ -47,10 +54,54 @@ void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
     vat->setAccessibleName(QStringLiteral("НДС"));
 }
 
+void CostPage::recompute(const std::function<void()> &steps)
+{
+    try {
+        steps();
+        m_failure.reset();
+    } catch (const Error &error) {
+        m_failure = error.message();
+        throw;
+    }
+}
+
+void CostPage::requireCompleteCalculation() const
+{
+    if (m_failure)
+        throw Error(QStringLiteral("Расчет стоимости не завершен, смета не сформирована. %1")
+                        .arg(errorBoxText(*m_failure)));
+}
+
+QString CostPage::templatePath() const
+{
+    return estimate::findTemplate(m_kind.templateName,
+                                  estimate::templateFolders(Program::installDir()));
+}
+
+std::unique_ptr<estimate::DocumentFiller> CostPage::filledEstimate() const
+{
+    requireCompleteCalculation();
+    const QList<estimate::Replacement> replacements = estimateReplacements();
+    auto filler = std::make_unique<estimate::DocumentFiller>();
+    filler->open(templatePath());
+    filler->fill(replacements);
+    return filler;
+}
+
 void CostPage::Button1Click()
 {
-    estimate::printEstimate(Program::installDir() + u'/' + m_kind.templateName,
-                            estimateReplacements());
+    requireCompleteCalculation();
+    estimate::printEstimate(templatePath(), estimateReplacements());
+}
+
+void CostPage::Button5Click()
+{
+    std::unique_ptr<estimate::DocumentFiller> filler;
+    m_program.errors.run([&] { filler = filledEstimate(); });
+    if (!filler)
+        return;
+    estimate::EstimatePreview preview(*filler, m_program.errors, this);
+    preview.exec();
 }
 
 void CostPage::Button4Click()

@@ -9,6 +9,10 @@
 #include "estimate/filler.h"
 #include "reportfile/reportbinding.h"
 
+#include <functional>
+#include <memory>
+#include <optional>
+
 class QFileDialog;
 class QPushButton;
 
@@ -27,15 +31,19 @@ class CostPage : public Page {
     CostPage(Program &program, const Kind &kind);
 
     void Button1Click(); // "Печать сметы"
+    void Button5Click(); // "Просмотр сметы…"
     // The estimate's replacements from the current quantities and texts.
     virtual QList<estimate::Replacement> estimateReplacements() const = 0;
     // Every line of this calculator's report files, from the first page to this one.
     virtual report::BoundLines reportBindings() = 0;
+    // Runs once a report file has been assigned to the pages.
+    virtual void reportLoaded() {}
 
     QPushButton *Button1; // "Печать сметы"
     QPushButton *Button4; // "Сохранить файл отчета"
     QPushButton *Button2; // "Назад"
     QPushButton *Button3; // "Выход"
+    QPushButton *Button5; // "Просмотр сметы…"
     QFileDialog *SaveDialog1;
 
   protected:
@@ -43,11 +51,20 @@ class CostPage : public Page {
     // The lists of expertise and VAT beside the cost share one caption; each gets its own
     // accessible name.
     static void nameCostOptions(QWidget *expertise, QWidget *vat);
+    // Runs the recomputation of the cost and remembers whether it completed: an estimate is
+    // formed only from the amounts of a completed one, never from a mix of old and new.
+    void recompute(const std::function<void()> &steps);
 
   private:
     void Button4Click();
+    // Fails, naming the failed step, unless the last recomputation completed.
+    void requireCompleteCalculation() const;
+    // The filled estimate, from the current quantities.
+    std::unique_ptr<estimate::DocumentFiller> filledEstimate() const;
+    QString templatePath() const;
 
     Kind m_kind;
+    std::optional<QString> m_failure = QStringLiteral("Расчет стоимости еще не выполнен");
 };
 
 } // namespace dalko

@@ -78,8 +78,9 @@ QStringList Program::reportLines(report::Calculator calculator) const
 
 void Program::loadReport(report::Calculator calculator, const QStringList &lines)
 {
-    report::assign(lastPage(calculator).reportBindings(), calculator, lines, regional.decimal,
-                   errors);
+    CostPage &page = lastPage(calculator);
+    report::assign(page.reportBindings(), calculator, lines, regional.decimal, errors);
+    page.reportLoaded();
 }
 
 QString Program::installDir() { return QCoreApplication::applicationDirPath(); }

@@ -6,7 +6,9 @@
 #include "app/Logo_U.h"
 #include "app/numbers.h"
 #include "app/program.h"
+#include "app/savefile.h"
 #include "boiler/T_U2.h"
+#include "estimate/estimatepreview.h"
 #include "estimate/estimateprint.h"
 #include "estimate/filler.h"
 #include "estimate/generalestimate.h"
@@ -18,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -289,13 +292,45 @@ void BM_EstimatePdf(benchmark::State &state)
     const QString path = workPath(QStringLiteral("estimate.pdf"));
     for (auto _ : state)
         program->errors.run([&] {
-            estimate::writeEstimatePdf(dalko::Program::installDir() + u'/' +
-                                           estimate::GeneralTemplate,
-                                       replacements, path);
+            estimate::DocumentFiller filler;
+            filler.open(dalko::Program::installDir() + u'/' + estimate::GeneralTemplate);
+            filler.fill(replacements);
+            saveFile(path, filler.pdfBytes());
         });
     passes(state, QFileInfo(path).size() > 1000, "no PDF was written");
 }
 BENCHMARK(BM_EstimatePdf)->Unit(benchmark::kMillisecond);
+
+// "Просмотр сметы…": from the click until the preview's pages are laid out.
+void BM_EstimatePreview(benchmark::State &state)
+{
+    const QList<estimate::Replacement> replacements = generalReplacements();
+    int pages = 0;
+    for (auto _ : state) {
+        estimate::DocumentFiller filler;
+        filler.open(dalko::Program::installDir() + u'/' + estimate::GeneralTemplate);
+        filler.fill(replacements);
+        estimate::EstimatePreview preview(filler, program->errors, nullptr);
+        preview.preview()->updatePreview();
+        pages = preview.preview()->pageCount();
+    }
+    passes(state, pages > 0, "the preview laid out no page");
+}
+BENCHMARK(BM_EstimatePreview)->Unit(benchmark::kMillisecond);
+
+// "Сохранить смету…" as OpenDocument, from the filled document to the file.
+void BM_EstimateOdt(benchmark::State &state)
+{
+    const QList<estimate::Replacement> replacements = generalReplacements();
+    estimate::DocumentFiller filler;
+    filler.open(dalko::Program::installDir() + u'/' + estimate::GeneralTemplate);
+    filler.fill(replacements);
+    const QString path = workPath(QStringLiteral("estimate.odt"));
+    for (auto _ : state)
+        saveFile(path, filler.odtBytes());
+    passes(state, QFileInfo(path).size() > 1000, "no ODT was written");
+}
+BENCHMARK(BM_EstimateOdt)->Unit(benchmark::kMillisecond);
 
 // --- Start-up ---------------------------------------------------------------------------
 

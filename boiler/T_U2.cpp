@@ -136,7 +136,7 @@ void TT_F2::Recalculate()
     in.expertise = ComboBox4->currentIndex();
     in.vat = ComboBox5->currentIndex();
     in.decimal = m_program.regional.decimal;
-    Label11->setText(boiler::recalculate(in, quantities));
+    recompute([&] { Label11->setText(boiler::recalculate(in, quantities)); });
 }
 
 QWidget *TT_F2::previousPage() const { return m_program.TT_F1.get(); }
@@ -152,6 +152,13 @@ report::BoundLines TT_F2::reportBindings()
                            &q.DiagNorm, &q.DiagBoilersCoef, &q.HourlyWage})
         lines.append({Number, number});
     return lines;
+}
+
+void TT_F2::reportLoaded()
+{
+    // Selected from code: no handler runs, so the loaded factors stay as loaded.
+    ComboBox6->setCurrentIndex(boiler::fuelIndex(quantities.FuelCoef));
+    ComboBox7->setCurrentIndex(boiler::firingModesIndex(quantities.DiagNorm));
 }
 
 QList<estimate::Replacement> TT_F2::estimateReplacements() const

@@ -25,6 +25,8 @@ class TT_F2 : public CostPage {
     // Fails where a percentage does not convert.
     QList<estimate::Replacement> estimateReplacements() const override;
     report::BoundLines reportBindings() override;
+    // The fuel and firing-mode lists show the items of the loaded factors.
+    void reportLoaded() override;
 
     QGroupBox *GroupBox1;
     QLabel *Label3;

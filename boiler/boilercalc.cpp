@@ -1,5 +1,7 @@
 #include "boilercalc.h"
 
+#include <algorithm>
+
 namespace dalko::boiler {
 
 const std::array<BoilerCountRow, 11> BoilerCounts{{
@@ -75,6 +77,22 @@ void chooseCapacity(int index, Quantities &q) { choose(index, Capacities, q.Capa
 void chooseBoilerKind(int index, Quantities &q) { choose(index, BoilerKinds, q.BoilerKindCoef); }
 void chooseFuel(int index, Quantities &q) { choose(index, Fuels, q.FuelCoef); }
 void chooseFiringModes(int index, Quantities &q) { choose(index, FiringModes, q.DiagNorm); }
+
+namespace {
+
+template <std::size_t N>
+int indexOfValue(const std::array<Choice, N> &table, double value)
+{
+    const auto found = std::find_if(table.begin(), table.end(), [value](const Choice &choice) {
+        return choice.value == value;
+    });
+    return found == table.end() ? -1 : int(found - table.begin());
+}
+
+} // namespace
+
+int fuelIndex(double fuelCoef) { return indexOfValue(Fuels, fuelCoef); }
+int firingModesIndex(double diagNorm) { return indexOfValue(FiringModes, diagNorm); }
 
 QString recalculate(const RecalcInputs &in, Quantities &q)
 {

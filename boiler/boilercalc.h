@@ -64,6 +64,11 @@ void chooseBoilerKind(int index, Quantities &q);
 void chooseFuel(int index, Quantities &q);
 void chooseFiringModes(int index, Quantities &q);
 
+// The item whose factor equals a loaded one, so that the lists show what the cost uses; -1
+// where none does (a hand-edited file).
+int fuelIndex(double fuelCoef);
+int firingModesIndex(double diagNorm);
+
 struct RecalcInputs {
     FinancialTexts financial;
     int expertise = 0; // selected index of ComboBox4: 1 leaves the expertise out

@@ -5,10 +5,13 @@
 
 #include "app/Logo_U.h"
 #include "app/program.h"
+#include "app/savefile.h"
 #include "boiler/T_U2.h"
 #include "estimate/boilerestimate.h"
 #include "estimate/estimateprint.h"
 #include "estimate/generalestimate.h"
+#include "estimate/templatecheck.h"
+#include "estimate/templatefiles.h"
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
 
@@ -219,6 +222,50 @@ bool step(Program &program, bool &failed, const std::function<void()> &action)
     return failed == before;
 }
 
+QString installedTemplate(report::Calculator kind)
+{
+    return estimate::findTemplate(kind == report::Calculator::General ? estimate::GeneralTemplate
+                                                                      : estimate::BoilerTemplate,
+                                  estimate::templateFolders(Program::installDir()));
+}
+
+// The estimate as the options ask: as PDF, as OpenDocument, on the default printer.
+void writeEstimate(Program &program, bool &failed, const Options &options,
+                   const QString &templatePath, const QList<estimate::Replacement> &replacements)
+{
+    if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
+        estimate::DocumentFiller filler;
+        if (!step(program, failed, [&] {
+                filler.open(templatePath);
+                filler.fill(replacements);
+            }))
+            return;
+        if (!options.pdf.isEmpty())
+            step(program, failed, [&] { saveFile(options.pdf, filler.pdfBytes()); });
+        if (!options.odt.isEmpty())
+            step(program, failed, [&] { saveFile(options.odt, filler.odtBytes()); });
+    }
+    if (options.print)
+        step(program, failed, [&] { estimate::printEstimate(templatePath, replacements); });
+}
+
+// --check-template: what the template lacks and what it holds that no estimate knows.
+int checkTemplate(report::Calculator kind, const QString &file)
+{
+    try {
+        const QString path = file.isEmpty() ? installedTemplate(kind) : file;
+        const estimate::TemplateCheck check = estimate::checkTemplate(
+            path, kind == report::Calculator::General ? estimate::Estimate::General
+                                                      : estimate::Estimate::Boiler);
+        for (const QString &line : check.lines())
+            printText(stdout, line + u'\n');
+        return check.passed() ? 0 : 1;
+    } catch (const Error &error) {
+        printText(stderr, errorBoxText(error.message()) + u'\n');
+        return 1;
+    }
+}
+
 int run(Program &program, const Options &options)
 {
     bool failed = false;
@@ -240,20 +287,13 @@ int run(Program &program, const Options &options)
     printQuantities(program, kind);
     if (computed) {
         QList<estimate::Replacement> replacements;
-        const QString templatePath =
-            Program::installDir() + u'/' +
-            (general ? estimate::GeneralTemplate : estimate::BoilerTemplate);
         if (step(program, failed, [&] {
                 replacements = general ? program.TProg_F3->estimateReplacements()
                                        : program.TT_F2->estimateReplacements();
             })) {
             for (const estimate::Replacement &r : replacements)
                 printLine(r.placeholder, r.value);
-            if (!options.pdf.isEmpty())
-                step(program, failed,
-                     [&] { estimate::writeEstimatePdf(templatePath, replacements, options.pdf); });
-            if (options.print)
-                step(program, failed, [&] { estimate::printEstimate(templatePath, replacements); });
+            writeEstimate(program, failed, options, installedTemplate(kind), replacements);
         }
     }
     if (!options.save.isEmpty())
@@ -281,8 +321,11 @@ int main(int argc, char *argv[])
     const std::variant<Options, int> parsed = CommandLine().parse(app.arguments());
     if (const int *status = std::get_if<int>(&parsed))
         return *status;
+    const Options &options = std::get<Options>(parsed);
+    if (options.checkTemplate)
+        return checkTemplate(*options.checkTemplate, options.templateFile);
     Program program;
     program.createWindows();
     program.TLogo_F->Timer1->stop();
-    return run(program, std::get<Options>(parsed));
+    return run(program, options);
 }

@@ -9,16 +9,23 @@ namespace dalko::estimate {
 
 namespace {
 
+const QString ViewAndSave = QStringLiteral(
+    "Смету можно посмотреть, напечатать на выбранном принтере и сохранить в файл кнопкой "
+    "\"Просмотр сметы…\"");
+
 // With no printer, or none chosen as the default, Qt would quietly print to nowhere or to
 // the first printer it finds.
 QPrinterInfo defaultPrinter()
 {
     if (QPrinterInfo::availablePrinters().isEmpty())
-        throw Error(QStringLiteral("В системе не установлен ни один принтер: смета не напечатана"));
+        throw Error(
+            QStringLiteral("В системе не установлен ни один принтер: смета не напечатана. ") +
+            ViewAndSave);
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (printer.isNull())
         throw Error(QStringLiteral("Не выбран принтер по умолчанию: смета не напечатана. "
-                                   "Назначьте принтер по умолчанию в настройках системы"));
+                                   "Назначьте принтер по умолчанию в настройках системы. ") +
+                    ViewAndSave);
     return printer;
 }
 
@@ -42,14 +49,6 @@ void printEstimate(const QString &templatePath, const QList<Replacement> &replac
     if (printer.printerState() == QPrinter::Error)
         throw Error(QStringLiteral("Смета не напечатана: принтер \"%1\" сообщил об ошибке")
                         .arg(info.printerName()));
-}
-
-void writeEstimatePdf(const QString &templatePath, const QList<Replacement> &replacements,
-                      const QString &pdfPath)
-{
-    DocumentFiller filler;
-    fillTemplate(filler, templatePath, replacements);
-    filler.writePdf(pdfPath);
 }
 
 } // namespace dalko::estimate

@@ -8,8 +8,4 @@ namespace dalko::estimate {
 // settings. Fails, printing nothing, when there is no default printer.
 void printEstimate(const QString &templatePath, const QList<Replacement> &replacements);
 
-// Fills the template and writes it to a PDF file.
-void writeEstimatePdf(const QString &templatePath, const QList<Replacement> &replacements,
-                      const QString &pdfPath);
-
 } // namespace dalko::estimate

@@ -247,13 +247,4 @@ QByteArray DocumentFiller::odtBytes()
     return buffer.data();
 }
 
-void DocumentFiller::writePdf(const QString &path)
-{
-    const QByteArray pdf = pdfBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                        .arg(shownPath(path), file.errorString()));
-}
-
 } // namespace dalko::estimate

@@ -59,8 +59,6 @@ class DocumentFiller {
     QByteArray pdfBytes();
     // The document as an OpenDocument text (ODT) file's bytes, editable in a word processor.
     QByteArray odtBytes();
-    // Writes pdfBytes() to the path, replacing a file there only once all is written.
-    void writePdf(const QString &path);
 
   private:
     std::unique_ptr<TemplateDocument> m_document;

@@ -130,12 +130,14 @@ general::CostInputs TProg_F3::costInputs() const
 
 void TProg_F3::FormActivate()
 {
-    general::CostDisplay shown{Label7->text(), Label11->text()};
-    const auto showLabels = qScopeGuard([&] {
-        Label7->setText(shown.perSquareMetre);
-        Label11->setText(shown.total);
+    recompute([this] {
+        general::CostDisplay shown{Label7->text(), Label11->text()};
+        const auto showLabels = qScopeGuard([&] {
+            Label7->setText(shown.perSquareMetre);
+            Label11->setText(shown.total);
+        });
+        general::recomputeCost(costInputs(), quantities, shown);
     });
-    general::recomputeCost(costInputs(), quantities, shown);
     Button1->setFocus();
 }
 

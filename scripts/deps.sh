@@ -16,7 +16,7 @@ run_packages=(
 )
 test_packages=(
     libgtest-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     poppler-utils cups cups-client cups-bsd cups-filters
     libreoffice-writer-nogui
     lintian appstream desktop-file-utils shared-mime-info man-db file

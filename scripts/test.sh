@@ -9,7 +9,8 @@ export QT_QPA_PLATFORM=offscreen
 # The sources keep the project's format (.clang-format).
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDALKO_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDALKO_WERROR=ON \
+    -DDALKO_BUILD_TESTS=ON -DDALKO_BUILD_BENCH=ON
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
 

@@ -38,8 +38,12 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
 TEST_F(Printing, AnUnconvertiblePercentageStopsTheBoilerEstimateFirst)
 {
     program->TT_F1->Edit3->setText("");
-    click(program->TT_F2->Button1);
+    activate(program->TT_F2.get());
     EXPECT_EQ(takeMessages(), QStringList{Title + "'' is not a valid floating point value."});
+    click(program->TT_F2->Button1);
+    EXPECT_EQ(takeMessages(),
+              QStringList{Title + "Расчет стоимости не завершен, смета не сформирована. "
+                                  "'' is not a valid floating point value."});
 }
 
 // Run by print_test.sh with a private cupsd whose default printer writes to DALKO_PRINT_JOB.

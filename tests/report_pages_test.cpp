@@ -203,14 +203,14 @@ TEST_F(ReportPages, BoilerFileSetsFactorsAndTheCheckBox)
     lines[7] = "false";
     lines[8] = "10";   // 11 boilers and more
     lines[13] = "505"; // BoilerNorm from the file
-    lines[16] = "1";   // FuelCoef of liquid fuel, although ComboBox6 says otherwise
+    lines[16] = "1";   // FuelCoef of liquid fuel, not the list's default
     writeBytes(path("к.rvj"), windowsLines(lines));
     loadBoiler("к.rvj");
     EXPECT_FALSE(p.TT_F1->CheckBox1->isChecked());
     EXPECT_TRUE(p.TT_F1->Edit1->isEnabled());
     EXPECT_EQ(p.TT_F1->Edit1->text(), "ООО «Котельная»");
     EXPECT_EQ(p.TT_F2->ComboBox1->currentText(), "11 и более");
-    EXPECT_EQ(p.TT_F2->ComboBox6->currentIndex(), 2);
+    EXPECT_EQ(p.TT_F2->ComboBox6->currentIndex(), 0); // the fuel of the loaded factor
     EXPECT_EQ(p.TT_F2->quantities.FuelCoef, 1);
     EXPECT_EQ(p.TT_F2->Label11->text(), "0 руб."); // nothing computes on loading
     activate(p.TT_F2.get());
@@ -306,6 +306,57 @@ TEST_F(ReportPages, LoadedTextsStayInLockedCustomerFields)
     EXPECT_EQ(program->TProg_F->Edit1->text(), "ООО «Свет»");
     EXPECT_FALSE(program->TProg_F->Edit1->isEnabled());
     EXPECT_TRUE(program->TProg_F->CheckBox1->isChecked());
+}
+
+// The fuel and firing-mode lists show the items of the loaded factors, so that the screen
+// and the estimate's "#креж&" agree with the cost.
+TEST_F(ReportPages, BoilerListsFollowTheLoadedFactors)
+{
+    watcher->answer = QMessageBox::Yes; // each round saves over the last one
+    auto modesInEstimate = [&] {
+        for (const estimate::Replacement &r : program->TT_F2->estimateReplacements())
+            if (r.placeholder == "#креж&")
+                return r.value;
+        return QStringLiteral("<none>");
+    };
+    for (int fuel = 0; fuel < int(boiler::Fuels.size()); ++fuel) {
+        for (int modes = 0; modes < int(boiler::FiringModes.size()); ++modes) {
+            const std::string context =
+                "fuel " + std::to_string(fuel) + ", modes " + std::to_string(modes);
+            activate(program->TT_F2.get());
+            program->TT_F2->ComboBox6->setCurrentIndex(fuel);
+            emit program->TT_F2->ComboBox6->Change();
+            program->TT_F2->ComboBox7->setCurrentIndex(modes);
+            emit program->TT_F2->ComboBox7->Change();
+            const QString total = program->TT_F2->Label11->text();
+            saveBoilerAs("котельная");
+            takeMessages();
+            // Another choice on screen, then the file back.
+            program->TT_F2->ComboBox6->setCurrentIndex((fuel + 1) % 3);
+            program->TT_F2->ComboBox7->setCurrentIndex((modes + 1) % 5);
+            activate(program->TT_F1.get());
+            loadBoiler("котельная.rvj");
+            activate(program->TT_F2.get());
+            EXPECT_EQ(program->TT_F2->ComboBox6->currentIndex(), fuel) << context;
+            EXPECT_EQ(program->TT_F2->ComboBox7->currentIndex(), modes) << context;
+            EXPECT_EQ(program->TT_F2->Label11->text(), total) << context;
+            EXPECT_EQ(modesInEstimate(), QString::fromUtf16(boiler::FiringModes[modes].text))
+                << context;
+        }
+    }
+    EXPECT_EQ(takeMessages(), QStringList());
+
+    // A hand-edited norm that no item has: no item shown, the cost computed with it.
+    QStringList lines = BoilerDefaults;
+    lines[17] = "100"; // DiagNorm
+    writeBytes(path("правка.rvj"), windowsLines(lines));
+    activate(program->TT_F1.get());
+    loadBoiler("правка.rvj");
+    activate(program->TT_F2.get());
+    EXPECT_EQ(program->TT_F2->ComboBox7->currentIndex(), -1);
+    EXPECT_EQ(program->TT_F2->quantities.DiagNorm, 100);
+    EXPECT_EQ(program->TT_F2->ComboBox6->currentIndex(), boiler::DefaultFuel);
+    EXPECT_EQ(takeMessages(), QStringList());
 }
 
 } // namespace

@@ -1,0 +1,47 @@
+#pragma once
+
+// The estimate on screen before it goes anywhere: its pages as they would print (A4, the same
+// margins and page breaks), printed from here through the print dialog or saved as PDF or
+// OpenDocument.
+
+#include <QDialog>
+
+class QAction;
+class QPrintPreviewWidget;
+class QPrinter;
+
+namespace dalko {
+class ErrorReporter;
+}
+
+namespace dalko::estimate {
+
+class DocumentFiller;
+
+class EstimatePreview : public QDialog {
+    Q_OBJECT
+  public:
+    // The filled document must outlive the dialog.
+    EstimatePreview(DocumentFiller &filler, ErrorReporter &errors, QWidget *parent);
+    ~EstimatePreview() override;
+
+    QPrintPreviewWidget *preview() const { return m_preview; }
+    QAction *printAction() const { return m_print; }
+    QAction *saveAction() const { return m_save; }
+
+    // Writes the estimate as ODT when the name ends in ".odt", as PDF otherwise.
+    void saveAs(const QString &path);
+
+  private:
+    void printWithDialog();
+    void chooseFileAndSave();
+
+    DocumentFiller &m_filler;
+    ErrorReporter &m_errors;
+    std::unique_ptr<QPrinter> m_printer;
+    QPrintPreviewWidget *m_preview;
+    QAction *m_print;
+    QAction *m_save;
+};
+
+} // namespace dalko::estimate

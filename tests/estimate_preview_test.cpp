@@ -1,0 +1,221 @@
+// The estimate on screen and as a file: "Просмотр сметы…" on both last pages, its print and
+// save actions, and the refusal of an estimate whose recomputation did not complete.
+
+#include "guifixture.h"
+
+#include "app/editablelist.h"
+#include "boiler/T_U1.h"
+#include "boiler/T_U2.h"
+#include "estimate/estimatepreview.h"
+#include "estimate/filler.h"
+#include "general/Prog_U.h"
+#include "general/Prog_U2.h"
+#include "general/Prog_U3.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace dalko::test {
+namespace {
+
+const QString Title = QStringLiteral("НП ДАЛКО - Vivazuzudud|");
+const QString Incomplete = QStringLiteral("Расчет стоимости не завершен, смета не сформирована. ");
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+int pdfPages(const QString &path)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {path});
+    info.waitForFinished();
+    const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                           .match(QString::fromUtf8(info.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+class EstimatePreviewTest : public GuiTest {
+  protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    // Presses "Просмотр сметы…" and runs `inspect` on the preview, which is then closed.
+    // False when no preview opened.
+    bool withPreview(CostPage *page,
+                     const std::function<void(estimate::EstimatePreview &)> &inspect)
+    {
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            auto *preview =
+                qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget());
+            if (!preview)
+                return;
+            opened = true;
+            inspect(*preview);
+            preview->reject();
+        });
+        click(page->Button5);
+        return opened;
+    }
+
+    void enterGeneralWorkedExample()
+    {
+        program->TProg_F2->Edits[0]->setText("290,276");
+        activate(program->TProg_F3.get());
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(EstimatePreviewTest, ShowsThePagesOfThePdfAndSavesPdfAndOdt)
+{
+    enterGeneralWorkedExample();
+    int previewPages = 0;
+    const QString pdf = dir.filePath("смета"); // no suffix: the chosen filter's is added
+    const QString odt = dir.filePath("смета.odt");
+    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+        previewPages = preview.preview()->pageCount();
+        EXPECT_EQ(preview.saveAction()->text(), "Сохранить смету…");
+        EXPECT_EQ(preview.saveAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        watcher->fileToChoose = pdf;
+        preview.saveAction()->trigger();
+        watcher->fileToChoose = odt;
+        preview.saveAction()->trigger();
+    }));
+    EXPECT_EQ(takeMessages(), QStringList()); // closing printed nothing and asked nothing
+    EXPECT_GE(previewPages, 1);
+    EXPECT_EQ(pdfPages(pdf + ".pdf"), previewPages);
+    EXPECT_TRUE(contents(odt).startsWith("PK")) << "not an OpenDocument container";
+}
+
+// LibreOffice reads the ODT as a text document holding every value of the estimate.
+TEST_F(EstimatePreviewTest, LibreOfficeReadsEveryValueOfTheOdt)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (libreoffice-writer-nogui) is not installed";
+    program->TT_F1->Edit2->setText("30000");
+    activate(program->TT_F2.get());
+    const QList<estimate::Replacement> replacements = program->TT_F2->estimateReplacements();
+    ASSERT_TRUE(withPreview(program->TT_F2.get(), [&](estimate::EstimatePreview &preview) {
+        program->errors.run([&] { preview.saveAs(dir.filePath("boiler.odt")); });
+    }));
+    EXPECT_EQ(takeMessages(), QStringList());
+    QProcess convert;
+    convert.setWorkingDirectory(dir.path());
+    convert.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("lo"),
+                            QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                            QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
+                            dir.path(), dir.filePath("boiler.odt")});
+    ASSERT_TRUE(convert.waitForFinished(120000));
+    const QString text = QString::fromUtf8(contents(dir.filePath("boiler.txt")));
+    ASSERT_FALSE(text.isEmpty()) << convert.readAllStandardError().toStdString();
+    for (const estimate::Replacement &r : replacements)
+        EXPECT_TRUE(text.contains(r.value.trimmed()))
+            << r.placeholder.toStdString() << " = " << r.value.toStdString();
+    EXPECT_TRUE(text.contains("57926,51"));
+    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("#[^\\s#&]+&"))));
+}
+
+// After a failed recomputation nothing is printed, previewed or saved; the next completed
+// one lifts the refusal.
+TEST_F(EstimatePreviewTest, AnIncompleteCalculationIsRefusedUntilItCompletes)
+{
+    program->TProg_F->Edit2->setText("");
+    enterGeneralWorkedExample();
+    const QString failure = QStringLiteral("'' is not a valid floating point value.");
+    EXPECT_EQ(takeMessages(), QStringList{Title + failure});
+    click(program->TProg_F3->Button1);
+    EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + failure});
+    EXPECT_FALSE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + failure});
+
+    program->TProg_F->Edit2->setText("30000");
+    activate(program->TProg_F.get());
+    activate(program->TProg_F3.get());
+    EXPECT_EQ(takeMessages(), QStringList());
+    EXPECT_TRUE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+TEST_F(EstimatePreviewTest, ATotalOutsideTheNormTableIsIncomplete)
+{
+    program->TProg_F2->Edits[0]->setText("2000000");
+    activate(program->TProg_F3.get());
+    const QStringList boxes = takeMessages();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_FALSE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + boxes[0].mid(Title.size())});
+
+    // A list change recomputes and lifts the refusal once the total is back in the table.
+    program->TProg_F2->Edits[0]->setText("290,276");
+    program->TProg_F3->ComboBox3->setCurrentIndex(1);
+    emit program->TProg_F3->ComboBox3->Change();
+    EXPECT_EQ(takeMessages(), QStringList());
+    EXPECT_TRUE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+}
+
+// A save that fails says so and leaves the file of that name as it was.
+TEST_F(EstimatePreviewTest, AFailedSaveKeepsTheExistingFile)
+{
+    enterGeneralWorkedExample();
+    const QString existing = dir.filePath("смета.pdf");
+    {
+        QFile file(existing);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the firm's earlier estimate");
+    }
+    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+        // A full disk: the file may not grow past 1000 bytes.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 1000;
+        setrlimit(RLIMIT_FSIZE, &small);
+        program->errors.run([&] { preview.saveAs(existing); });
+        setrlimit(RLIMIT_FSIZE, &old);
+    }));
+    const QStringList boxes = takeMessages();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes.back().startsWith(Title + "Cannot create file \"" + existing + "\"."))
+        << boxes.back().toStdString();
+    EXPECT_EQ(contents(existing), "the firm's earlier estimate");
+
+    // A missing folder, and (where the permissions hold: not for root) a read-only one.
+    const bool readOnlyHolds = geteuid() != 0;
+    if (readOnlyHolds)
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+        program->errors.run([&] { preview.saveAs(dir.filePath("нет/смета.pdf")); });
+        if (readOnlyHolds)
+            program->errors.run([&] { preview.saveAs(existing); });
+    }));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QStringList refusals = takeMessages();
+    EXPECT_EQ(refusals.size(), readOnlyHolds ? 2 : 1);
+    for (const QString &box : refusals)
+        EXPECT_TRUE(box.startsWith(Title + "Cannot create file")) << box.toStdString();
+    EXPECT_EQ(contents(existing), "the firm's earlier estimate");
+}
+
+} // namespace
+} // namespace dalko::test
