@@ -185,6 +185,52 @@ TEST_F(Calc, TheUsersOwnTemplateComesFirst)
     EXPECT_TRUE(QString::fromUtf8(text.readAllStandardOutput()).contains("СВОЙ-БЛАНК-ФИРМЫ"));
 }
 
+// A firm edits the shipped templates in LibreOffice Writer and saves them as HTML: used as its
+// own templates, they still carry every value, and no word prints smaller than 7 pt.
+TEST_F(Calc, TemplatesResavedByLibreOfficePrintEveryValueReadably)
+{
+    const QString programFolder = QFileInfo(QStringLiteral(DALKO_CALC)).absolutePath();
+    ASSERT_TRUE(QDir(dir.path()).mkpath("data/dalko"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("lo"));
+    const std::pair<const char *, QStringList> estimates[] = {{"dalko-en.rv", workedExample()},
+                                                              {"dalko-t.rv", BoilerDefaults}};
+    for (const auto &[name, lines] : estimates) {
+        const QString html = dir.filePath(QStringLiteral("lo/%1.html").arg(name));
+        ASSERT_TRUE(QFile::copy(programFolder + u'/' + name, html));
+        QProcess soffice;
+        soffice.start("soffice", {"-env:UserInstallation=file://" + dir.filePath("lo/profile"),
+                                  "--headless", "--convert-to", "html:HTML (StarWriter)",
+                                  "--outdir", dir.filePath("lo/out"), html});
+        ASSERT_TRUE(soffice.waitForFinished(120000)) << "LibreOffice did not finish";
+        ASSERT_TRUE(QFile::rename(dir.filePath(QStringLiteral("lo/out/%1.html").arg(name)),
+                                  dir.filePath(QStringLiteral("data/dalko/%1").arg(name))))
+            << "LibreOffice (libreoffice-writer-nogui) wrote nothing: "
+            << soffice.readAllStandardError().toStdString();
+
+        const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(name));
+        const Outcome r = run(DALKO_CALC, {"--pdf", pdf, file("r.rvj", lines)}, "ru_RU.UTF-8",
+                              dir.filePath("data"));
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        QProcess boxes;
+        boxes.start("pdftotext", {"-bbox", pdf, "-"});
+        ASSERT_TRUE(boxes.waitForFinished());
+        static const QRegularExpression word(
+            R"re(<word xMin="[\d.]+" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re");
+        QString printed;
+        for (const QRegularExpressionMatch &m :
+             word.globalMatch(QString::fromUtf8(boxes.readAllStandardOutput()))) {
+            const double height = m.captured(2).toDouble() - m.captured(1).toDouble();
+            EXPECT_GE(height, 7) << name << ": \"" << m.captured(3).toStdString() << "\"";
+            printed += m.captured(3) + u' ';
+        }
+        // Word by word: the words of neighbouring table cells interleave line by line.
+        for (const QString &line : r.out.filter(QRegularExpression("^#")))
+            for (const QString &valueWord : line.section(u'\t', 1).split(u' ', Qt::SkipEmptyParts))
+                EXPECT_TRUE(printed.contains(valueWord)) << name << ": " << line.toStdString();
+        EXPECT_FALSE(printed.contains(QRegularExpression("#[^#&]+&"))) << name;
+    }
+}
+
 TEST_F(Calc, CheckTemplate)
 {
     Outcome r = calc({"--check-template", "general"});
