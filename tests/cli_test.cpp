@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -146,6 +147,54 @@ TEST_F(Calc, PdfHoldsEveryValue)
         QString value = line.section(u'\t', 1);
         value.remove(QRegularExpression("\\s"));
         EXPECT_TRUE(printed.contains(value)) << line.toStdString();
+    }
+}
+
+// Every quantity of an outcome as a number, whatever the decimal separator it was printed with.
+QMap<QString, double> quantitiesOf(const Outcome &r)
+{
+    QMap<QString, double> numbers;
+    for (const QString &line : r.out) {
+        bool ok = false;
+        const double value = line.section(u'\t', 1).replace(u',', u'.').toDouble(&ok);
+        if (ok && !line.startsWith(u'#'))
+            numbers[line.section(u'\t', 0, 0)] = value;
+    }
+    return numbers;
+}
+
+// A report file keeps its meaning under either decimal separator: written under Russian
+// settings, computed under English ones (and saved and loaded again there), it gives the same
+// quantities; a text that converts neither way behaves alike under both.
+TEST_F(Calc, ReportFilesGiveTheSameQuantitiesUnderEitherSeparator)
+{
+    QStringList general = workedExample();
+    general[3] = "31500,5";  // salary
+    general[7] = "1250,5";   // electricity, thousand kWh
+    general[21] = "1500,75"; // floor area
+    QStringList boiler = BoilerDefaults;
+    boiler[14] = "0,6";
+    QStringList neither = workedExample();
+    neither[8] = "1,2,3"; // heat: counts as 0 under both
+    for (const QStringList &lines : {general, boiler, neither}) {
+        const QString path = file("ru.rvj", lines);
+        const Outcome russian = calc({path}, "ru_RU.UTF-8");
+        ASSERT_EQ(russian.status, 0) << russian.err.toStdString();
+        const QString saved = dir.filePath("en.rvj");
+        const Outcome english = calc({"--save", saved, path}, "en_US.UTF-8");
+        ASSERT_EQ(english.status, 0) << english.err.toStdString();
+        EXPECT_EQ(quantitiesOf(english), quantitiesOf(russian)) << lines.join('|').toStdString();
+        EXPECT_GT(quantitiesOf(russian).value("HourlyWage"), 0);
+        const Outcome reloaded = calc({saved}, "en_US.UTF-8");
+        EXPECT_EQ(quantitiesOf(reloaded), quantitiesOf(russian)) << lines.join('|').toStdString();
+    }
+    // A salary that converts neither way fails at its step under both.
+    QStringList broken = BoilerDefaults;
+    broken[3] = "1,2,3";
+    for (const char *locale : {"ru_RU.UTF-8", "en_US.UTF-8"}) {
+        const Outcome r = calc({file("broken.rvj", broken)}, locale);
+        EXPECT_EQ(r.status, 1) << locale;
+        EXPECT_EQ(r.err, "'1,2,3' is not a valid floating point value.\n") << locale;
     }
 }
 
