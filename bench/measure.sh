@@ -137,6 +137,8 @@ cost_t2=$(bench_us BM_Recalculate_TT_F2)
 load=$(bench_us BM_LoadReport)
 fill=$(bench_us BM_EstimateFill)
 pdf=$(bench_us BM_EstimatePdf)
+preview=$(bench_us BM_EstimatePreview)
+odt=$(bench_us BM_EstimateOdt)
 
 echo
 echo "== Summary ($(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg))"
@@ -147,6 +149,8 @@ row "cost recomputation TT_F2::Recalculate" "${cost_t2} us" "< 50 us" "$cost_t2"
 row "report load (readFile + assign)" "${load} us" "< 2000 us" "$load" 2000
 row "estimate fill (open + fill)" "$(awk -v v="$fill" 'BEGIN { print v / 1000 }') ms" "< 150 ms" "$fill" 150000
 row "estimate fill + PDF render" "$(awk -v v="$pdf" 'BEGIN { print v / 1000 }') ms" "< 150 ms" "$pdf" 150000
+row "preview: click until its pages are laid out" "$(awk -v v="$preview" 'BEGIN { print v / 1000 }') ms" "< 200 ms" "$preview" 200000
+row "estimate saved as ODT" "$(awk -v v="$odt" 'BEGIN { print v / 1000 }') ms" "< 100 ms" "$odt" 100000
 row "dalko-calc FILE, wall (median; worst $calc_worst s)" "$calc_wall s" "< 0.5 s" "$calc_wall" 0.5
 row "dalko-calc FILE, peak memory" "$calc_mb MB" "< 80 MB" "$calc_mb" 80
 row "dalko-calc --pdf FILE, wall (median; worst $pdf_worst s)" "$pdf_wall s" "< 0.5 s" "$pdf_wall" 0.5
