@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace dalko::test {
 namespace {
 
@@ -279,6 +281,18 @@ TEST_F(ReportPages, RefusedFilesChangeNothing)
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(
         seen[0].startsWith(Title + "Cannot open file \"" + path("нет такого.rvj") + "\". "));
+
+    // A pipe with no writer and an endless device: refused at once, the pages as they were.
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.rvj")).constData(), 0600), 0);
+    for (const QString &name : {path("pipe.rvj"), QStringLiteral("/dev/zero")}) {
+        watcher->fileToChoose = name;
+        click(program->TProg_F->Button2);
+        seen = takeMessages();
+        ASSERT_EQ(seen.size(), 1) << name.toStdString();
+        EXPECT_TRUE(seen[0].startsWith(Title + "Cannot open file \"" + name + "\". "))
+            << seen[0].toStdString();
+        EXPECT_EQ(generalState(), generalBefore);
+    }
 }
 
 TEST_F(ReportPages, IndexOutsideItsListSelectsNothing)

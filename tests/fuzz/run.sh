@@ -11,7 +11,7 @@ root=$PWD
 targets=(numbers reportfile filler)
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DDALKO_FUZZ=ON -DDALKO_BUILD_TESTS=OFF -DDALKO_BUILD_BENCH=OFF >/dev/null
+    -DDALKO_FUZZ=ON -DDALKO_BUILD_TESTS=OFF -DDALKO_BUILD_BENCH=OFF -DDALKO_WERROR=ON >/dev/null
 cmake --build build-fuzz -j2 $(printf -- '--target fuzz_%s ' "${targets[@]}")
 
 work=$(mktemp -d)
