@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +49,42 @@ QString failureReason()
 }
 
 } // namespace
+
+FileBytes readRegularFile(const QString &path, qint64 maxBytes, const QString &tooLarge)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    auto refusal = [&](const struct stat &status) {
+        const QString kind = fileKindReason(status.st_mode);
+        return !kind.isEmpty() ? kind : status.st_size > maxBytes ? tooLarge : QString();
+    };
+    if (::stat(name.constData(), &info) != 0)
+        return {{}, fileErrorReason(errno)};
+    if (const QString reason = refusal(info); !reason.isEmpty())
+        return {{}, reason};
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {{}, fileErrorReason(errno)};
+    QFile file;
+    errno = 0;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        const int error = errno != 0 ? errno : EIO;
+        ::close(fd);
+        return {{}, fileErrorReason(error)};
+    }
+    if (::fstat(fd, &info) != 0)
+        return {{}, fileErrorReason(errno)};
+    if (const QString reason = refusal(info); !reason.isEmpty())
+        return {{}, reason};
+    // One byte more than allowed tells a file that has grown since.
+    errno = 0;
+    const QByteArray bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return {{}, fileErrorReason(errno != 0 ? errno : EIO)};
+    if (bytes.size() > maxBytes)
+        return {{}, tooLarge};
+    return {bytes, {}};
+}
 
 QString fileErrorReason(int error)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-// Files the user names: why one cannot be used, in Russian words, and saving that never
-// destroys what is already there.
+// Files the user names: reading that never blocks or exhausts memory, why one cannot be used
+// in Russian words, and saving that never destroys what is already there.
 
 #include <QByteArray>
 #include <QString>
@@ -15,6 +15,16 @@ QString fileErrorReason(int error);
 // Why something of this kind (a stat mode) cannot be read or written as a file; empty for a
 // regular file.
 QString fileKindReason(mode_t mode);
+
+struct FileBytes {
+    QByteArray bytes;
+    QString failure; // why the file was not read, in Russian; empty when it was
+};
+// At most maxBytes of a regular file. A pipe with no writer would block open() and a device may
+// never end: anything but a regular file is refused before it is opened, and the descriptor is
+// checked again in case the name was given to something else in between. A larger file is
+// refused with `tooLarge` as its reason.
+FileBytes readRegularFile(const QString &path, qint64 maxBytes, const QString &tooLarge);
 
 // Writes the bytes through a temporary file in the same folder that replaces the target only
 // once every byte is on disk, so that a failed save (a full disk) leaves an existing file as

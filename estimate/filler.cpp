@@ -153,7 +153,7 @@ QVariant TemplateDocument::loadResource(int type, const QUrl &name)
     if (url.scheme() == u"data") {
         value = QTextDocument::loadResource(type, url);
     } else if (url.isLocalFile()) {
-        const FileBytes file = readRegularFile(url.toLocalFile(), MaxTemplateBytes);
+        const FileBytes file = readTemplateFile(url.toLocalFile());
         if (file.failure.isEmpty())
             value = type == ImageResource ? QVariant(QImage::fromData(file.bytes))
                                           : QVariant(file.bytes);

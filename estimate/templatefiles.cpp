@@ -12,32 +12,10 @@
 #include <array>
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dalko::estimate {
 
 namespace {
-
-QString tooLarge(qint64 maxBytes)
-{
-    return QStringLiteral("файл больше %1 МБ, шаблон сметы не бывает таким большим")
-        .arg(maxBytes / (1024 * 1024));
-}
-
-QString reasonOf(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return QStringLiteral("файл не найден");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("нет прав на чтение файла");
-    default:
-        return qt_error_string(error);
-    }
-}
 
 // What a file that is not HTML text is, by its first bytes.
 QString binaryKind(const QByteArray &bytes)
@@ -138,42 +116,20 @@ QString findTemplate(const QString &templateName, const QStringList &folders)
                     .arg(templateName, looked.join(u'\n')));
 }
 
-FileBytes readRegularFile(const QString &path, qint64 maxBytes)
+FileBytes readTemplateFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {{}, reasonOf(ENOENT)};
-    if (!info.isFile())
-        return {{}, QStringLiteral("это не обычный файл")};
-    if (info.size() > maxBytes)
-        return {{}, tooLarge(maxBytes)};
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return {{}, reasonOf(errno)};
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return {{}, file.errorString()};
-    }
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-        return {{}, QStringLiteral("это не обычный файл")};
-    const QByteArray bytes = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return {{}, file.errorString()};
-    if (bytes.size() > maxBytes)
-        return {{}, tooLarge(maxBytes)};
-    return {bytes, {}};
+    return readRegularFile(path, MaxTemplateBytes,
+                           QStringLiteral("Файл больше %1 МБ: шаблон сметы не бывает таким большим")
+                               .arg(MaxTemplateBytes / (1024 * 1024)));
 }
 
 QString readTemplateHtml(const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    const FileBytes file = readRegularFile(path, MaxTemplateBytes);
+    const FileBytes file = readTemplateFile(path);
     if (!file.failure.isEmpty())
         throw Error(
-            QStringLiteral("Не удалось открыть шаблон сметы \"%1\": %2").arg(shown, file.failure));
+            QStringLiteral("Не удалось открыть шаблон сметы \"%1\". %2").arg(shown, file.failure));
     if (const QString kind = binaryKind(file.bytes); !kind.isEmpty())
         throw Error(QStringLiteral("Шаблон сметы \"%1\" — не документ HTML, а %2. Откройте его "
                                    "в текстовом процессоре и сохраните как документ HTML")
@@ -182,20 +138,18 @@ QString readTemplateHtml(const QString &path)
         QStringDecoder(QStringDecoder::encodingForHtml(file.bytes).value_or(QStringDecoder::Utf8));
     const QString html = decoder(file.bytes);
     const Nesting nesting = deepestNesting(html);
+    auto tooDeep = [&](const QString &what, int levels, int limit) {
+        return Error(QStringLiteral("В шаблоне сметы \"%1\" %2 вложены друг в друга слишком "
+                                    "глубоко (уровней: %3, допустимо не больше %4): упростите "
+                                    "шаблон")
+                         .arg(shown, what)
+                         .arg(levels)
+                         .arg(limit));
+    };
     if (nesting.tables > MaxTableNesting)
-        throw Error(QStringLiteral("В шаблоне сметы \"%1\" таблицы вложены друг в друга слишком "
-                                   "глубоко (уровней: %2, допустимо не больше %3): упростите "
-                                   "шаблон")
-                        .arg(shown)
-                        .arg(nesting.tables)
-                        .arg(MaxTableNesting));
+        throw tooDeep(QStringLiteral("таблицы"), nesting.tables, MaxTableNesting);
     if (nesting.elements > MaxElementNesting)
-        throw Error(QStringLiteral("В шаблоне сметы \"%1\" элементы HTML вложены друг в друга "
-                                   "слишком глубоко (уровней: %2, допустимо не больше %3): "
-                                   "упростите шаблон")
-                        .arg(shown)
-                        .arg(nesting.elements)
-                        .arg(MaxElementNesting));
+        throw tooDeep(QStringLiteral("элементы HTML"), nesting.elements, MaxElementNesting);
     return html;
 }
 

@@ -3,6 +3,8 @@
 // Where the estimate templates are found and how a template file is read before it is
 // filled: a hostile or mistaken file is refused with a message naming it, before any layout.
 
+#include "app/savefile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -28,14 +30,9 @@ QStringList templateFolders(const QString &programFolder);
 // message listing every path looked at.
 QString findTemplate(const QString &templateName, const QStringList &folders);
 
-// The bytes of a regular file, or why they were not read. A FIFO, a device or a file larger
-// than maxBytes is never read, and the file is opened without blocking, so one swapped for a
-// FIFO after the check cannot hang the program either.
-struct FileBytes {
-    QByteArray bytes;
-    QString failure; // in Russian; empty when the bytes were read
-};
-FileBytes readRegularFile(const QString &path, qint64 maxBytes);
+// A template, or a file it names, read as readRegularFile reads: only a regular file of at most
+// MaxTemplateBytes.
+FileBytes readTemplateFile(const QString &path);
 
 // The template's HTML as text. Fails, naming the template, when it cannot be read, is larger
 // than MaxTemplateBytes, is not HTML text (an ODT or DOCX, a legacy Word document, a PDF, any

@@ -9,9 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dalko::report {
 
@@ -129,53 +126,6 @@ QByteArray toUtf8(const QString &text) { return text.toUtf8(); }
         QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-QString tooLarge() { return QStringLiteral("Файл слишком велик для файла отчета (больше 1 МБ)"); }
-
-// The errno a failed call left, or `fallback` where it left none.
-int lastError(int fallback) { return errno != 0 ? errno : fallback; }
-
-void checkReportFile(const QString &path, const struct stat &info)
-{
-    const QString kind = fileKindReason(info.st_mode);
-    if (!kind.isEmpty())
-        cannotOpen(path, kind);
-    if (info.st_size > MaxFileSize)
-        cannotOpen(path, tooLarge());
-}
-
-// At most MaxFileSize bytes of a regular file. Opening a pipe with no writer would block and a
-// device may never end: both are refused before open(), and the descriptor is checked again in
-// case the name was given to something else in between.
-QByteArray readReportBytes(const QString &path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
-    if (::stat(name.constData(), &info) != 0)
-        cannotOpen(path, fileErrorReason(errno));
-    checkReportFile(path, info);
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        cannotOpen(path, fileErrorReason(errno));
-    QFile file;
-    errno = 0;
-    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        const int error = lastError(EIO);
-        ::close(fd);
-        cannotOpen(path, fileErrorReason(error));
-    }
-    if (::fstat(fd, &info) != 0)
-        cannotOpen(path, fileErrorReason(errno));
-    checkReportFile(path, info);
-    // One byte more than allowed tells a file that has grown since.
-    errno = 0;
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError)
-        cannotOpen(path, fileErrorReason(lastError(EIO)));
-    if (bytes.size() > MaxFileSize)
-        cannotOpen(path, tooLarge());
-    return bytes;
-}
-
 } // namespace
 
 std::span<const LineKind> layout(Calculator calculator)
@@ -266,6 +216,13 @@ QString reportFileName(const QString &chosenPath)
 
 void writeFile(const QString &path, const QStringList &lines) { saveFile(path, encode(lines)); }
 
-QStringList readFile(const QString &path) { return decode(readReportBytes(path)); }
+QStringList readFile(const QString &path)
+{
+    const FileBytes file = readRegularFile(
+        path, MaxFileSize, QStringLiteral("Файл слишком велик для файла отчета (больше 1 МБ)"));
+    if (!file.failure.isEmpty())
+        cannotOpen(path, file.failure);
+    return decode(file.bytes);
+}
 
 } // namespace dalko::report

@@ -104,8 +104,10 @@ TEST_F(TemplateFiles, OnlyRegularFilesOfSaneSizeAreRead)
         QString path;
         const char *reason;
     } cases[] = {
-        {fifo, "не обычный файл"},       {"/dev/zero", "не обычный файл"},
-        {dir.path(), "не обычный файл"}, {dir.filePath("none.rv"), "не найден"},
+        {fifo, "Это канал, а не обычный файл"},
+        {"/dev/zero", "Это устройство, а не обычный файл"},
+        {dir.path(), "Это папка, а не файл"},
+        {dir.filePath("none.rv"), "Нет такого файла или папки"},
         {large, "больше 4 МБ"},
     };
     for (const auto &c : cases) {
@@ -115,10 +117,8 @@ TEST_F(TemplateFiles, OnlyRegularFilesOfSaneSizeAreRead)
     }
     EXPECT_EQ(refusal(dir.filePath("exact.rv")), "");
     // Only regular files, through the same reader the filler uses for pictures.
-    EXPECT_FALSE(readRegularFile(fifo, 100).failure.isEmpty());
-    EXPECT_FALSE(readRegularFile(dir.filePath("exact.rv"), 10).failure.isEmpty());
-    EXPECT_EQ(readRegularFile(dir.filePath("exact.rv"), MaxTemplateBytes).bytes.size(),
-              MaxTemplateBytes);
+    EXPECT_FALSE(readTemplateFile(fifo).failure.isEmpty());
+    EXPECT_EQ(readTemplateFile(dir.filePath("exact.rv")).bytes.size(), MaxTemplateBytes);
 }
 
 QByteArray nested(const QByteArray &open, const QByteArray &close, int depth)
