@@ -2,17 +2,21 @@
 
 #include "boiler/T_U1.h"
 #include "boiler/T_U2.h"
+#include "estimate/estimatepreview.h"
 #include "general/Prog_U.h"
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 namespace dalko::test {
 namespace {
@@ -115,6 +119,37 @@ TEST_F(PrintEndToEnd, BoilerEstimateReachesThePrinter)
     const QString printed = print(program->TT_F2->Button1);
     expectEveryValue(printed, program->TT_F2->estimateReplacements());
     EXPECT_TRUE(printed.contains("57926,51"));
+}
+
+// The preview prints nothing by itself: closed, no job; printed through its print dialog, the
+// estimate reaches the printer chosen there (the default, as the dialog opens).
+TEST_F(PrintEndToEnd, ThePreviewPrintsOnlyThroughThePrintDialog)
+{
+    activate(program->TT_F2.get());
+    QFile::remove(job);
+    QTimer::singleShot(0, [] {
+        if (auto *preview =
+                qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget()))
+            preview->reject();
+    });
+    click(program->TT_F2->Button5);
+    QTest::qWait(1000);
+    EXPECT_FALSE(QFileInfo::exists(job)) << "closing the preview printed";
+
+    QTimer::singleShot(0, [] {
+        auto *preview =
+            qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        QTimer::singleShot(200, [] {
+            if (auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        preview->printAction()->trigger();
+        preview->reject();
+    });
+    const QString printed = print(program->TT_F2->Button5);
+    expectEveryValue(printed, program->TT_F2->estimateReplacements());
 }
 
 } // namespace
