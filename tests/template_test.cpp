@@ -20,6 +20,13 @@ using namespace dalko::estimate;
 
 namespace {
 
+// The bytes of a literal that holds NUL bytes, all of them but the terminating one.
+template <std::size_t N>
+QByteArray withNuls(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
 class TemplateFiles : public ::testing::Test {
   protected:
     QString write(const QString &name, const QByteArray &bytes)
@@ -75,12 +82,12 @@ TEST_F(TemplateFiles, DocumentsThatAreNotHtmlAreRefusedByName)
         QByteArray bytes;
         const char *kind;
     } cases[] = {
-        {"odt.rv", QByteArray("PK\x03\x04\x14\0\0\0mimetypeapplication/vnd.oasis", 40), "ZIP"},
-        {"docx.rv", QByteArray("PK\x03\x04\x14\0\x06\0[Content_Types].xml", 32), "ZIP"},
-        {"doc.rv", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0\0\0", 12), "Word"},
+        {"odt.rv", withNuls("PK\x03\x04\x14\0\0\0mimetypeapplication/vnd.oasis"), "ZIP"},
+        {"docx.rv", withNuls("PK\x03\x04\x14\0\x06\0[Content_Types].xml"), "ZIP"},
+        {"doc.rv", withNuls("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0\0\0"), "Word"},
         {"pdf.rv", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj", "PDF"},
-        {"nul.rv", QByteArray("<html><body>#ЧИСЛО&\0</body></html>", 38), "нулевые байты"},
-        {"utf16.rv", QByteArray("\xFF\xFE<\0p\0>\0", 8), "нулевые байты"},
+        {"nul.rv", withNuls("<html><body>#ЧИСЛО&\0</body></html>"), "нулевые байты"},
+        {"utf16.rv", withNuls("\xFF\xFE<\0p\0>\0"), "нулевые байты"},
     };
     for (const auto &c : cases) {
         const QString path = write(c.name, c.bytes);
