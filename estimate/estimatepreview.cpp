@@ -11,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QToolBar>
@@ -67,7 +68,11 @@ EstimatePreview::EstimatePreview(DocumentFiller &filler, ErrorReporter &errors, 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(toolbar);
     layout->addWidget(m_preview);
-    resize(900, 1000);
+    // A page at a readable size, on any screen.
+    QSize size(900, 1000);
+    if (const QScreen *shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size() * 9 / 10);
+    resize(size);
 }
 
 EstimatePreview::~EstimatePreview() = default;
