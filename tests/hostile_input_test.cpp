@@ -53,6 +53,14 @@ QString expectedBox(Outcome outcome, const QString &text)
     return {};
 }
 
+// A hostile text in one field of a first or middle page, and what the cost page makes of it.
+struct FieldCase {
+    const char *field;
+    QLineEdit *(*edit)(Program &);
+    const char *text;
+    Outcome outcome;
+};
+
 class Hostile : public GuiTest {
   protected:
     // No label of any window shows an infinity or a NaN.
@@ -122,13 +130,7 @@ class Hostile : public GuiTest {
 
 TEST_F(Hostile, GeneralCalculatorFields)
 {
-    struct Case {
-        const char *field;
-        QLineEdit *(*edit)(Program &);
-        const char *text;
-        Outcome outcome;
-    };
-    const Case cases[] = {
+    const FieldCase cases[] = {
         {"TProg_F Edit2", [](Program &p) { return p.TProg_F->Edit2; }, "", Outcome::NotConverted},
         {"TProg_F Edit3", [](Program &p) { return p.TProg_F->Edit3; }, "1E300", Outcome::Invalid},
         {"TProg_F Edit7", [](Program &p) { return p.TProg_F->Edit7; }, "1E4931", Outcome::Overflow},
@@ -136,7 +138,7 @@ TEST_F(Hostile, GeneralCalculatorFields)
          Outcome::Computes},
         {"TProg_F3 Edit1", [](Program &p) { return p.TProg_F3->Edit1; }, "abc", Outcome::Computes},
     };
-    for (const Case &c : cases) {
+    for (const FieldCase &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         const std::string context = std::string(c.field) + " = '" + c.text + "'";
         restart();
@@ -182,18 +184,12 @@ TEST_F(Hostile, ConsumptionBeyondTheNormTableIsRefusedOnTheCostPage)
 
 TEST_F(Hostile, BoilerCalculatorFields)
 {
-    struct Case {
-        const char *field;
-        QLineEdit *(*edit)(Program &);
-        const char *text;
-        Outcome outcome;
-    };
-    const Case cases[] = {
+    const FieldCase cases[] = {
         {"TT_F1 Edit2", [](Program &p) { return p.TT_F1->Edit2; }, "1E300", Outcome::Invalid},
         {"TT_F1 Edit4", [](Program &p) { return p.TT_F1->Edit4; }, "12.5", Outcome::NotConverted},
         {"TT_F1 Edit7", [](Program &p) { return p.TT_F1->Edit7; }, "-0", Outcome::Computes},
     };
-    for (const Case &c : cases) {
+    for (const FieldCase &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         const std::string context = std::string(c.field) + " = '" + c.text + "'";
         restart();
