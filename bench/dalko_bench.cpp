@@ -172,7 +172,7 @@ BENCHMARK(BM_NumberToText);
 void BM_Keystroke_TProg_F2(benchmark::State &state)
 {
     prepareGeneral();
-    TProg_F2 &page = *program->TProg_F2.get();
+    TProg_F2 &page = *program->TProg_F2;
     QLineEdit *edit = page.Edits[0];
     const std::array<QString, 2> texts{QStringLiteral("1000"), QStringLiteral("10000")};
     std::array<QString, 2> totals;
@@ -196,7 +196,7 @@ BENCHMARK(BM_Keystroke_TProg_F2)->Unit(benchmark::kMicrosecond);
 void BM_CostRecompute_TProg_F3(benchmark::State &state)
 {
     prepareGeneral();
-    TProg_F3 &page = *program->TProg_F3.get();
+    TProg_F3 &page = *program->TProg_F3;
     for (auto _ : state)
         program->errors.run([&] { page.FormActivate(); });
     passes(state, page.quantities.CostWithVat > 0 && page.Label11->text() != u"0 руб.",
@@ -206,7 +206,7 @@ BENCHMARK(BM_CostRecompute_TProg_F3)->Unit(benchmark::kMicrosecond);
 
 void BM_Recalculate_TT_F2(benchmark::State &state)
 {
-    TT_F2 &page = *program->TT_F2.get();
+    TT_F2 &page = *program->TT_F2;
     program->errors.run([&] { page.FormActivate(); });
     for (auto _ : state)
         program->errors.run([&] { page.Recalculate(); });

@@ -16,8 +16,8 @@ namespace {
 
 class BoilerPages : public GuiTest {
   protected:
-    TT_F1 &t1() { return *program->TT_F1.get(); }
-    TT_F2 &t2() { return *program->TT_F2.get(); }
+    TT_F1 &t1() { return *program->TT_F1; }
+    TT_F2 &t2() { return *program->TT_F2; }
 
     void pick(EditableList *list, int steps)
     {

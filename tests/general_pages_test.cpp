@@ -17,9 +17,9 @@ namespace {
 
 class GeneralPages : public GuiTest {
   protected:
-    TProg_F &f1() { return *program->TProg_F.get(); }
-    TProg_F2 &f2() { return *program->TProg_F2.get(); }
-    TProg_F3 &f3() { return *program->TProg_F3.get(); }
+    TProg_F &f1() { return *program->TProg_F; }
+    TProg_F2 &f2() { return *program->TProg_F2; }
+    TProg_F3 &f3() { return *program->TProg_F3; }
 
     // A total of exactly 100 т.у.т., whose norm is 200.
     void consumeHundredTonnes() { f2().Edits[0]->setText(QStringLiteral("290,276")); }

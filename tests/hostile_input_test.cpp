@@ -89,7 +89,7 @@ class Hostile : public GuiTest {
 
     void expectGeneralShowsItsQuantities(const std::string &context)
     {
-        const TProg_F2 &f2 = *program->TProg_F2.get();
+        const TProg_F2 &f2 = *program->TProg_F2;
         for (int row = 0; row < general::ResourceCount; ++row) {
             ASSERT_TRUE(std::isfinite(f2.ReferenceFuel[row])) << context;
             EXPECT_EQ(f2.ResultLabels[row]->text(),
