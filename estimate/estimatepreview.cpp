@@ -83,6 +83,8 @@ void EstimatePreview::printWithDialog()
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(QStringLiteral("Смета"));
     QPrintDialog dialog(&printer, this);
+    // The pages the user may choose from: those of the preview.
+    dialog.setMinMax(1, m_preview->pageCount());
     if (dialog.exec() == QDialog::Accepted)
         m_filler.paint(printer);
 }
