@@ -16,9 +16,11 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("DALKO_PRINT_JOB"))
         qputenv("CUPS_SERVER", "/nonexistent/dalko-tests/cups.sock");
     // The program's settings (the folder of the file dialogs) start afresh in every run and
-    // never touch the user's.
+    // never touch the user's; the estimates come from the templates of the build tree, not
+    // from a copy the user keeps.
     const QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(config.path()));
     QApplication app(argc, argv);
     dalko::setUpApplication();
     ::testing::InitGoogleTest(&argc, argv);
