@@ -1,6 +1,7 @@
 // The estimate on screen and as a file: "Просмотр сметы…" on both last pages, its print and
 // save actions, and the refusal of an estimate whose recomputation did not complete.
 
+#include "file_size_limit.h"
 #include "guifixture.h"
 
 #include "app/editablelist.h"
@@ -25,8 +26,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <unistd.h>
 
 namespace dalko::test {
 namespace {
@@ -184,15 +184,8 @@ TEST_F(EstimatePreviewTest, AFailedSaveKeepsTheExistingFile)
         file.write("the firm's earlier estimate");
     }
     ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
-        // A full disk: the file may not grow past 1000 bytes.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 1000;
-        setrlimit(RLIMIT_FSIZE, &small);
+        const FileSizeLimit fullDisk(1000);
         program->errors.run([&] { preview.saveAs(existing); });
-        setrlimit(RLIMIT_FSIZE, &old);
     }));
     const QStringList boxes = takeMessages();
     ASSERT_EQ(boxes.size(), 1);

@@ -2,6 +2,8 @@
 #include "reportfile/codepage.h"
 #include "reportfile/reportformat.h"
 
+#include "error_message.h"
+#include "file_size_limit.h"
 #include "qstring_print.h"
 #include "report_samples.h"
 
@@ -11,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <functional>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -134,12 +134,7 @@ TEST(ReportDecoding, HugeLinesAreNotConvertedWhole)
 
 QString messageOf(Calculator calculator, const QStringList &lines)
 {
-    try {
-        validate(calculator, lines, u',');
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QString();
+    return test::errorMessage([&] { validate(calculator, lines, u','); });
 }
 
 TEST(ReportValidation, WholeFileIsCheckedFirst)
@@ -251,35 +246,16 @@ TEST(ReportFiles, FailedSaveLeavesTheOldFileIntact)
     QTemporaryDir dir;
     const QString path = dir.filePath("отчет.rvj");
     writeFile(path, {"old"});
-    // A file-size limit makes the write fail even for root, who ignores permissions.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tiny = old;
-    tiny.rlim_cur = 8;
-    setrlimit(RLIMIT_FSIZE, &tiny);
     QString message;
-    try {
-        writeFile(path, test::GeneralDefaults);
-    } catch (const Error &e) {
-        message = e.message();
+    {
+        const test::FileSizeLimit fullDisk(8);
+        message = test::errorMessage([&] { writeFile(path, test::GeneralDefaults); });
     }
-    setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(
         message,
         QStringLiteral("Cannot create file \"%1\". Превышен допустимый размер файла").arg(path));
     EXPECT_EQ(readFile(path), QStringList{"old"});
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"отчет.rvj"});
-}
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const Error &e) {
-        return e.message();
-    }
-    return QString();
 }
 
 QString fileType(const QString &path)
@@ -338,7 +314,7 @@ TEST_F(Targets, OnlyARegularFileIsRead)
         {"/dev/zero", "Это устройство, а не обычный файл"},
     };
     for (const auto &[path, reason] : cases)
-        EXPECT_EQ(errorOf([&] { readFile(path); }),
+        EXPECT_EQ(test::errorMessage([&] { readFile(path); }),
                   QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
 }
 
@@ -349,7 +325,7 @@ TEST_F(Targets, AFileOverOneMegabyteIsNoReportFile)
     ASSERT_TRUE(QFile::resize(path, 1 << 20));
     EXPECT_EQ(readFile(path), test::GeneralDefaults) << "the largest file still loads";
     ASSERT_TRUE(QFile::resize(path, (1 << 20) + 1));
-    EXPECT_EQ(errorOf([&] { readFile(path); }),
+    EXPECT_EQ(test::errorMessage([&] { readFile(path); }),
               QStringLiteral("Cannot open file \"%1\". Файл слишком велик для файла отчета "
                              "(больше 1 МБ)")
                   .arg(path));
@@ -373,7 +349,7 @@ TEST_F(Targets, SaveReplacesOnlyARegularFile)
     const QStringList before = entries();
     for (const auto &[path, reason] : cases) {
         const QString type = fileType(path);
-        EXPECT_EQ(errorOf([&] { saveFile(path, "bytes"); }),
+        EXPECT_EQ(test::errorMessage([&] { saveFile(path, "bytes"); }),
                   QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
         EXPECT_EQ(fileType(path), type) << path.toStdString();
     }
