@@ -1,5 +1,6 @@
 #include "costpage.h"
 
+#include "estimatetermsdialog.h"
 #include "program.h"
 
 #include "estimate/estimatepreview.h"
@@ -8,6 +9,7 @@
 
 #include <QFileDialog>
 #include <QIcon>
+#include <QLabel>
 #include <QPushButton>
 
 namespace dalko {
@@ -48,6 +50,22 @@ CostPage::CostPage(Program &program, const Kind &kind)
     connect(Button3, &QPushButton::clicked, this, [this] { m_program.endProgram(); });
 }
 
+void CostPage::addEstimateTerms(QWidget *costGroup)
+{
+    VatCaption = addLabel(costGroup, "VatCaption", m_kind.vatCaption, QString());
+    VatCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // In the small face of the bottom row's buttons, not the group's.
+    Button6 = addButton(costGroup, "Button6", m_kind.termsButton,
+                        QStringLiteral("Параметры сметы…"), FontSpec{});
+    connect(Button6, &QPushButton::clicked, this, guarded(&CostPage::Button6Click));
+    showVatCaption();
+}
+
+void CostPage::showVatCaption()
+{
+    VatCaption->setText(vatCaption(m_program.estimateTerms, m_program.regional));
+}
+
 void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
 {
     expertise->setAccessibleName(QStringLiteral("Стоимость экспертизы"));
@@ -56,6 +74,7 @@ void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
 
 void CostPage::recompute(const std::function<void()> &steps)
 {
+    showVatCaption();
     try {
         steps();
         m_failure.reset();
@@ -102,6 +121,16 @@ void CostPage::Button5Click()
         return;
     estimate::EstimatePreview preview(*filler, m_program.errors, this);
     preview.exec();
+}
+
+void CostPage::Button6Click()
+{
+    EstimateTermsDialog dialog(m_program.estimateTerms, m_program.regional, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_program.estimateTerms = dialog.terms();
+    storeFixedVatPercent(m_program.estimateTerms.fixedVatPercent);
+    FormActivate();
 }
 
 void CostPage::Button4Click()

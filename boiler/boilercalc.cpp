@@ -110,7 +110,7 @@ QString recalculate(const RecalcInputs &in, Quantities &q)
                        (textToNumber(in.financial.regional, d) / 100))
                         .store();
     q.CostNoVat = (Ext(q.LabourCost) + q.OverheadSum + q.ProfitSum + q.RegionalSum).store();
-    q.VatRate = in.vat == 0 ? 0.18 : 0;
+    q.VatRate = in.vat == 0 ? in.vatRate : 0;
     q.VatSum = R2(Ext(q.CostNoVat) * q.VatRate).store();
     q.CostWithVat = (Ext(q.CostNoVat) + q.VatSum).store();
     q.ExpertiseRate = in.expertise == 1 ? 0 : expertiseRate(q.CostWithVat);

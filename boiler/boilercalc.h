@@ -71,8 +71,9 @@ int firingModesIndex(double diagNorm);
 
 struct RecalcInputs {
     FinancialTexts financial;
-    int expertise = 0; // selected index of ComboBox4: 1 leaves the expertise out
-    int vat = 0;       // selected index of ComboBox5: 0 is with VAT
+    int expertise = 0;  // selected index of ComboBox4: 1 leaves the expertise out
+    int vat = 0;        // selected index of ComboBox5: 0 is with VAT
+    double vatRate = 0; // the rate with VAT, by the estimate's date or as the firm fixed it
     QChar decimal = u'.';
 };
 

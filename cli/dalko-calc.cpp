@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDate>
 #include <QLabel>
 #include <QLocale>
 #include <QTimer>
@@ -36,6 +37,8 @@ struct Options {
     QString odt;
     QString save;
     bool print = false;
+    // The estimate's date and a fixed VAT rate; the law's rate by date unless one is given.
+    EstimateTerms terms;
     // --check-template: the calculator whose template is checked, and the template (empty:
     // the installed one). No report file is read then.
     std::optional<report::Calculator> checkTemplate;
@@ -79,6 +82,15 @@ class CommandLine {
                                     QStringLiteral("OUT.rvj")};
     const QCommandLineOption m_print{QStringLiteral("print"),
                                      QStringLiteral("Напечатать смету на принтере по умолчанию.")};
+    const QCommandLineOption m_date{
+        QStringLiteral("date"),
+        QStringLiteral("Дата сметы (по умолчанию сегодня); ставка НДС — по закону на эту дату."),
+        QStringLiteral("ГГГГ-ММ-ДД")};
+    const QCommandLineOption m_vatRate{
+        QStringLiteral("vat-rate"),
+        QStringLiteral(
+            "Установить ставку НДС, число процентов от 0 до 99, вместо ставки по закону."),
+        QStringLiteral("ПРОЦЕНТ")};
     const QCommandLineOption m_checkTemplate{
         QStringLiteral("check-template"),
         QStringLiteral("Проверить шаблон сметы этого расчета (по умолчанию установленный) "
@@ -91,7 +103,8 @@ CommandLine::CommandLine()
     m_parser.setApplicationDescription(
         QStringLiteral("Пересчитывает файл отчета и печатает величины расчета и подстановки "
                        "сметы, по одной строке «Имя<TAB>значение»."));
-    m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_checkTemplate});
+    m_parser.addOptions(
+        {m_kind, m_pdf, m_odt, m_save, m_print, m_date, m_vatRate, m_checkTemplate});
     m_parser.addPositionalArgument(
         QStringLiteral("ФАЙЛ"),
         QStringLiteral("Файл отчета (.rvj); с --check-template — файл шаблона, если проверяется "
@@ -133,6 +146,16 @@ std::variant<Options, QString> CommandLine::options() const
             return QStringLiteral("--%1: пустое имя файла.").arg(option->names().constFirst());
     }
     options.print = m_parser.isSet(m_print);
+    if (m_parser.isSet(m_date)) {
+        options.terms.date = QDate::fromString(m_parser.value(m_date), Qt::ISODate);
+        if (!options.terms.date.isValid())
+            return QStringLiteral("--date: ожидается дата ГГГГ-ММ-ДД, например 2026-12-10.");
+    }
+    if (m_parser.isSet(m_vatRate)) {
+        options.terms.fixedVatPercent = parseVatPercent(m_parser.value(m_vatRate));
+        if (!options.terms.fixedVatPercent)
+            return QStringLiteral("--vat-rate: ожидается число процентов от 0 до 99, например 22.");
+    }
     return options;
 }
 
@@ -142,7 +165,8 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     options.checkTemplate = calculatorNamed(m_parser.value(m_checkTemplate));
     if (!options.checkTemplate)
         return QStringLiteral("--check-template: ожидается general или boiler.");
-    for (const QCommandLineOption *other : {&m_kind, &m_pdf, &m_odt, &m_save, &m_print})
+    for (const QCommandLineOption *other :
+         {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_date, &m_vatRate})
         if (m_parser.isSet(*other))
             return QStringLiteral("--check-template не сочетается с --%1.")
                 .arg(other->names().constFirst());
@@ -325,6 +349,7 @@ int main(int argc, char *argv[])
     if (options.checkTemplate)
         return checkTemplate(*options.checkTemplate, options.templateFile);
     Program program;
+    program.estimateTerms = options.terms;
     program.createWindows();
     program.TLogo_F->Timer1->stop();
     return run(program, options);

@@ -178,7 +178,7 @@ void recomputeCost(const CostInputs &in, CostQuantities &q, CostDisplay &display
     q.LocationCoef = tableCoef(in.location, Locations.data(), int(Locations.size()),
                                QStringLiteral("расположение объектов обследования"));
     q.MeteringCoef = in.metering == 0 ? 1.0 : 1.5;
-    q.VatRate = in.vat == 0 ? 0.18 : 0;
+    q.VatRate = in.vat == 0 ? in.vatRate : 0;
     q.HourlyWage = hourlyWage(in.financial.salary, d).store();
     if (!normDefined(in.fuelTotal))
         throw Error(normUndefinedMessage(in.fuelTotal, d));
