@@ -31,7 +31,6 @@ inline constexpr int DefaultCapacity = 2;
 inline constexpr int DefaultBoilerKind = 1;
 inline constexpr int DefaultFuel = 2;
 inline constexpr int DefaultFiringModes = 0;
-inline constexpr double DefaultHourlyWage = 178.57;
 
 struct Quantities {
     double BoilerNorm = 0;

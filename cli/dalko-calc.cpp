@@ -238,12 +238,13 @@ void printQuantities(const Program &program, report::Calculator kind)
     printLine(QStringLiteral("Label11"), program.TT_F2->Label11->text());
 }
 
-// Runs one step as a handler of the program would; false when it failed.
-bool step(Program &program, bool &failed, const std::function<void()> &action)
+// Runs one step as a handler of the program would; false when it failed, whatever failed
+// before.
+bool step(Program &program, int &failures, const std::function<void()> &action)
 {
-    const bool before = failed;
+    const int before = failures;
     program.errors.run(action);
-    return failed == before;
+    return failures == before;
 }
 
 QString installedTemplate(report::Calculator kind)
@@ -254,23 +255,23 @@ QString installedTemplate(report::Calculator kind)
 }
 
 // The estimate as the options ask: as PDF, as OpenDocument, on the default printer.
-void writeEstimate(Program &program, bool &failed, const Options &options,
+void writeEstimate(Program &program, int &failures, const Options &options,
                    const QString &templatePath, const QList<estimate::Replacement> &replacements)
 {
     if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
         estimate::DocumentFiller filler;
-        if (!step(program, failed, [&] {
+        if (!step(program, failures, [&] {
                 filler.open(templatePath);
                 filler.fill(replacements);
             }))
             return;
         if (!options.pdf.isEmpty())
-            step(program, failed, [&] { saveFile(options.pdf, filler.pdfBytes()); });
+            step(program, failures, [&] { saveFile(options.pdf, filler.pdfBytes()); });
         if (!options.odt.isEmpty())
-            step(program, failed, [&] { saveFile(options.odt, filler.odtBytes()); });
+            step(program, failures, [&] { saveFile(options.odt, filler.odtBytes()); });
     }
     if (options.print)
-        step(program, failed, [&] { estimate::printEstimate(templatePath, replacements); });
+        step(program, failures, [&] { estimate::printEstimate(templatePath, replacements); });
 }
 
 // --check-template: what the template lacks and what it holds that no estimate knows.
@@ -292,37 +293,38 @@ int checkTemplate(report::Calculator kind, const QString &file)
 
 int run(Program &program, const Options &options)
 {
-    bool failed = false;
-    program.errors.setSink([&failed](const QString &text) {
-        failed = true;
+    int failures = 0;
+    program.errors.setSink([&failures](const QString &text) {
+        ++failures;
         printText(stderr, text + u'\n');
     });
     QStringList lines;
-    if (!step(program, failed, [&] { lines = report::readFile(options.file); }))
+    if (!step(program, failures, [&] { lines = report::readFile(options.file); }))
         return 1;
     const report::Calculator kind = options.kind.value_or(calculatorOf(lines));
-    if (!step(program, failed, [&] { program.loadReport(kind, lines); }))
+    if (!step(program, failures, [&] { program.loadReport(kind, lines); }))
         return 1;
     const bool general = kind == report::Calculator::General;
-    const bool computed = general
-                              ? step(program, failed, [&] { program.TProg_F2->FormActivate(); }) &&
-                                    step(program, failed, [&] { program.TProg_F3->FormActivate(); })
-                              : step(program, failed, [&] { program.TT_F2->FormActivate(); });
+    const bool computed =
+        general ? step(program, failures, [&] { program.TProg_F2->FormActivate(); }) &&
+                      step(program, failures, [&] { program.TProg_F3->FormActivate(); })
+                : step(program, failures, [&] { program.TT_F2->FormActivate(); });
     printQuantities(program, kind);
     if (computed) {
         QList<estimate::Replacement> replacements;
-        if (step(program, failed, [&] {
+        if (step(program, failures, [&] {
                 replacements = general ? program.TProg_F3->estimateReplacements()
                                        : program.TT_F2->estimateReplacements();
             })) {
             for (const estimate::Replacement &r : replacements)
                 printLine(r.placeholder, r.value);
-            writeEstimate(program, failed, options, installedTemplate(kind), replacements);
+            writeEstimate(program, failures, options, installedTemplate(kind), replacements);
         }
     }
     if (!options.save.isEmpty())
-        step(program, failed, [&] { report::writeFile(options.save, program.reportLines(kind)); });
-    return failed ? 1 : 0;
+        step(program, failures,
+             [&] { report::writeFile(options.save, program.reportLines(kind)); });
+    return failures > 0 ? 1 : 0;
 }
 
 } // namespace

@@ -185,10 +185,7 @@ void recomputeCost(const CostInputs &in, CostQuantities &q, CostDisplay &display
     q.LabourCost =
         R2(R2(in.baseNorm) * q.IndustryCoef * q.LocationCoef * q.MeteringCoef * q.HourlyWage)
             .store();
-    q.OverheadSum = R2(textToNumber(in.financial.overheads, d) / 100 * q.LabourCost).store();
-    q.ProfitSum =
-        R2((Ext(q.LabourCost) + q.OverheadSum) * (textToNumber(in.financial.profit, d) / 100))
-            .store();
+    addOverheadsAndProfit(q.LabourCost, in.financial, d, q.OverheadSum, q.ProfitSum);
     q.SubtotalCost = R2(Ext(q.LabourCost) + q.OverheadSum + q.ProfitSum).store();
     q.RegionalSum = R2(textToNumber(in.financial.regional, d) / 100 * q.SubtotalCost).store();
     q.VatSum = R2((Ext(q.SubtotalCost) + q.RegionalSum) * q.VatRate).store();
