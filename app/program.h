@@ -95,8 +95,8 @@ class QtTranslation {
     std::vector<std::unique_ptr<QTranslator>> m_translators;
 };
 
-// Adds --help and --version to the parser and parses the arguments. Gives the exit status
-// when the program ends at once: 0 after the help or the version, 2 for a wrong argument.
+// Adds --help, --help-all and --version to the parser and parses the arguments. Gives the exit
+// status when the program ends at once: 0 after the help or the version, 2 for a wrong argument.
 std::optional<int> parseCommandLine(QCommandLineParser &parser, const QStringList &arguments);
 // Tells a wrong argument on standard error, with where to find the help; gives exit status 2.
 int usageError(const QString &message);
