@@ -43,8 +43,10 @@ for program in dalko dalko-calc; do
         }
     done
     # The heading tells the two languages apart.
-    man -L C "$program" | col -bx | grep -qx NAME || fail "man -L C $program is not the English page"
-    man -L ru "$program" | col -bx | grep -qx ИМЯ || fail "man -L ru $program is not the Russian page"
+    page=$(man -L C "$program" | col -bx)
+    grep -qx NAME <<<"$page" || fail "man -L C $program is not the English page"
+    page=$(man -L ru "$program" | col -bx)
+    grep -qx ИМЯ <<<"$page" || fail "man -L ru $program is not the Russian page"
 done
 
 if [ "$failures" -ne 0 ]; then
