@@ -187,8 +187,8 @@ done
 
 for member in $(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed -n 's|^\./\(.\)|\1|p'); do
     case $member in
-    control | md5sums | conffiles | preinst) ;;
-    *) fail "package has a control file beyond control, md5sums, conffiles and preinst: $member" ;;
+    control | md5sums | conffiles | preinst | postrm) ;;
+    *) fail "package has a control file beyond control, md5sums, conffiles and its scripts: $member" ;;
     esac
 done
 [ "$(dpkg-deb -I "$deb" conffiles)" = $'/etc/dalko/dalko-en.rv\n/etc/dalko/dalko-t.rv' ] ||
@@ -209,11 +209,11 @@ fi
 dpkg_root=$work/dpkg-root
 mkdir -p "$dpkg_root"/var/lib/dpkg/{info,updates,triggers} "$dpkg_root/var/log"
 touch "$dpkg_root"/var/lib/dpkg/{status,available}
-in_root() {
+root_dpkg() {
     dpkg --root="$dpkg_root" --log="$dpkg_root/var/log/dpkg.log" --force-not-root \
-        --force-script-chrootless --force-depends --path-include='*' "$@" \
-        >>"$work/dpkg.log" 2>&1 || { fail "dpkg $* failed:"; cat "$work/dpkg.log" >&2; }
+        --force-script-chrootless --force-depends --path-include='*' "$@" >>"$work/dpkg.log" 2>&1
 }
+in_root() { root_dpkg "$@" || { fail "dpkg $* failed:"; cat "$work/dpkg.log" >&2; }; }
 templates=$dpkg_root/etc/dalko
 shipped() { cmp -s "$source/assets/$1" "$templates/$1"; }
 has_mark() { grep -q INSTALLED-TEMPLATE-MARK "$templates/$1"; }
@@ -239,6 +239,26 @@ dpkg-deb --root-owner-group -b "$old" "$work/dalko-old.deb" >/dev/null
 # edit as the configuration file, the new template beside it, and replaces the unedited one.
 in_root -i "$work/dalko-old.deb"
 sed -i 's|<body\([^>]*\)>|&<p>INSTALLED-TEMPLATE-MARK</p>|' "$dpkg_root/usr/lib/dalko/dalko-t.rv"
+
+# An upgrade that fails on the way (another package's file in the way) leaves the old version's
+# templates where it reads them.
+blocker=$work/blocker
+mkdir -p "$blocker/DEBIAN" "$blocker/usr/share/applications"
+echo '[Desktop Entry]' >"$blocker/usr/share/applications/dalko.desktop"
+cat >"$blocker/DEBIAN/control" <<EOF_CONTROL
+Package: dalko-blocker
+Version: 1
+Architecture: all
+Maintainer: dalko developers
+Description: a file in the way of dalko's menu entry
+EOF_CONTROL
+dpkg-deb --root-owner-group -b "$blocker" "$work/blocker.deb" >/dev/null
+in_root -i "$work/blocker.deb"
+root_dpkg --force-confold -i "$deb" && fail "the upgrade went through over another package's file"
+grep -q INSTALLED-TEMPLATE-MARK "$dpkg_root/usr/lib/dalko/dalko-t.rv" ||
+    fail "the failed upgrade did not put the edited dalko-t.rv back in /usr/lib/dalko"
+[ -e "$templates" ] && fail "the failed upgrade left $templates"
+in_root -r dalko-blocker
 in_root --force-confold -i "$deb"
 ls "$dpkg_root"/usr/lib/dalko/*.rv >/dev/null 2>&1 && fail "templates are left in /usr/lib/dalko"
 has_mark dalko-t.rv || fail "the upgrade from 3.1.0.9 lost the edited dalko-t.rv"
