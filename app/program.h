@@ -79,7 +79,7 @@ struct Program {
 // The calculator of a report file, told by its line 8.
 report::Calculator calculatorOf(const QStringList &lines);
 
-// Prepares the application: name and version, fonts, default font, taskbar icon.
+// Prepares the application: name and version, default font, taskbar icon.
 void setUpApplication();
 
 // Qt's own texts (file dialogs and their questions, message-box buttons, the edit boxes'
