@@ -23,10 +23,10 @@ TLogo_F::TLogo_F(Program &program)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_program(program)
 {
     setWindowTitle(QStringLiteral("Logo_F"));
-    setWindowIcon(QIcon(Program::installDir() + QStringLiteral("/estimate.png")));
+    setWindowIcon(QIcon(Session::installDir() + QStringLiteral("/estimate.png")));
     setFixedSize(SplashSize);
     Image1 = addLabel(this, "Image1", {0, 0, SplashSize.width(), SplashSize.height()}, QString());
-    Image1->setPixmap(m_program.picture(QStringLiteral("splash.jpg")));
+    Image1->setPixmap(Session::picture(QStringLiteral("splash.jpg")));
     Label1 = addLabel(this, "Label1", VersionPlace, QStringLiteral("v." DALKO_VERSION));
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

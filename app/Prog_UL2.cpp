@@ -1,8 +1,8 @@
 #include "Prog_UL2.h"
 
-#include "boiler/T_U1.h"
+#include "Prog_U.h"
+#include "T_U1.h"
 #include "controls.h"
-#include "general/Prog_U.h"
 #include "program.h"
 
 #include <QPushButton>
@@ -18,7 +18,7 @@ constexpr Place GeneralPlace{21, 24, 730, 90};
 constexpr Place BoilerPlace{21, 136, 730, 90};
 } // namespace
 
-TProg_FL2::TProg_FL2(Program &program) : Window(program, Caption, ClientSize)
+TProg_FL2::TProg_FL2(Program &program) : Window(program, Caption, ClientSize), m_program(program)
 {
     Button1 = addButton(
         this, "Button1", GeneralPlace,
@@ -28,9 +28,9 @@ TProg_FL2::TProg_FL2(Program &program) : Window(program, Caption, ClientSize)
         QStringLiteral("Определение стоимости работ по энергетическому обследованию котельной"),
         ChoiceFont);
     connect(Button1, &QPushButton::clicked, this,
-            [this] { switchWindow(this, m_program.TProg_F.get()); });
+            [this] { switchWindow(this, &m_program.TProg_F()); });
     connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, m_program.TT_F1.get()); });
+            [this] { switchWindow(this, &m_program.TT_F1()); });
 }
 
 } // namespace dalko

@@ -6,6 +6,8 @@ class QPushButton;
 
 namespace dalko {
 
+struct Program;
+
 // The choice of calculator.
 class TProg_FL2 : public Window {
     Q_OBJECT
@@ -14,6 +16,9 @@ class TProg_FL2 : public Window {
 
     QPushButton *Button1; // the general calculator
     QPushButton *Button2; // the boiler-house calculator
+
+  private:
+    Program &m_program;
 };
 
 } // namespace dalko

@@ -1,3 +1,5 @@
+#include "application.h"
+#include "commandline.h"
 #include "program.h"
 
 #include <QApplication>

@@ -3,20 +3,22 @@
 // (the change handler ran, the estimate was filled, the file was written) and reports an
 // error otherwise, so that a fast figure never comes from a path that did nothing.
 
-#include "app/Logo_U.h"
-#include "app/numbers.h"
-#include "app/program.h"
-#include "app/savefile.h"
-#include "boiler/T_U2.h"
-#include "estimate/estimatepreview.h"
-#include "estimate/estimateprint.h"
+#include "Logo_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "T_U2.h"
+#include "application.h"
 #include "estimate/filler.h"
 #include "estimate/generalestimate.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "estimatepreview.h"
+#include "estimateprint.h"
+#include "numbers.h"
+#include "program.h"
 #include "reportfile/reportformat.h"
+#include "savefile.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -105,8 +107,8 @@ void prepareGeneral()
     loadGeneral(GeneralFileB); // so that every handler runs while A is assigned
     loadGeneral(GeneralFileA);
     program->errors.run([] {
-        program->TProg_F2->FormActivate();
-        program->TProg_F3->FormActivate();
+        program->TProg_F2().FormActivate();
+        program->TProg_F3().FormActivate();
     });
 }
 
@@ -172,7 +174,7 @@ BENCHMARK(BM_NumberToText);
 void BM_Keystroke_TProg_F2(benchmark::State &state)
 {
     prepareGeneral();
-    TProg_F2 &page = *program->TProg_F2;
+    TProg_F2 &page = program->TProg_F2();
     QLineEdit *edit = page.Edits[0];
     const std::array<QString, 2> texts{QStringLiteral("1000"), QStringLiteral("10000")};
     std::array<QString, 2> totals;
@@ -185,7 +187,7 @@ void BM_Keystroke_TProg_F2(benchmark::State &state)
     for (int k = 0; k < 2; ++k) {
         edit->setText(texts[k]);
         totals[k] = page.Label40->text();
-        norms[k] = page.BaseNorm;
+        norms[k] = page.fuel.BaseNorm;
     }
     passes(state, totals[0] != totals[1] && norms[0] > 0 && norms[1] > norms[0],
            "the change handler did not recompute the total and the norm");
@@ -196,7 +198,7 @@ BENCHMARK(BM_Keystroke_TProg_F2)->Unit(benchmark::kMicrosecond);
 void BM_CostRecompute_TProg_F3(benchmark::State &state)
 {
     prepareGeneral();
-    TProg_F3 &page = *program->TProg_F3;
+    TProg_F3 &page = program->TProg_F3();
     for (auto _ : state)
         program->errors.run([&] { page.FormActivate(); });
     passes(state, page.quantities.CostWithVat > 0 && page.Label11->text() != u"0 руб.",
@@ -206,7 +208,7 @@ BENCHMARK(BM_CostRecompute_TProg_F3)->Unit(benchmark::kMicrosecond);
 
 void BM_Recalculate_TT_F2(benchmark::State &state)
 {
-    TT_F2 &page = *program->TT_F2;
+    TT_F2 &page = program->TT_F2();
     program->errors.run([&] { page.FormActivate(); });
     for (auto _ : state)
         program->errors.run([&] { page.Recalculate(); });
@@ -235,9 +237,9 @@ void BM_LoadReport(benchmark::State &state)
     program->errors.run(
         [&] { program->loadReport(report::Calculator::General, report::readFile(paths[1])); });
     const QStringList loaded = program->reportLines(report::Calculator::General);
-    const double totalB = program->TProg_F2->ReferenceFuelTotal;
+    const double totalB = program->TProg_F2().fuel.ReferenceFuelTotal;
     loadGeneral(GeneralFileA);
-    passes(state, loaded == GeneralFileB && totalB != program->TProg_F2->ReferenceFuelTotal,
+    passes(state, loaded == GeneralFileB && totalB != program->TProg_F2().fuel.ReferenceFuelTotal,
            "the loaded file did not reach the pages");
 }
 BENCHMARK(BM_LoadReport)->Unit(benchmark::kMicrosecond);
@@ -261,7 +263,7 @@ QList<estimate::Replacement> generalReplacements()
 {
     prepareGeneral();
     QList<estimate::Replacement> replacements;
-    program->errors.run([&] { replacements = program->TProg_F3->estimateReplacements(); });
+    program->errors.run([&] { replacements = program->TProg_F3().estimateReplacements(); });
     return replacements;
 }
 
@@ -341,8 +343,8 @@ void BM_CreateWindows(benchmark::State &state)
     for (auto _ : state) {
         auto fresh = std::make_unique<Program>();
         fresh->createWindows();
-        fresh->TLogo_F->Timer1->stop();
-        created = created && fresh->TT_F2 != nullptr;
+        fresh->TLogo_F().Timer1->stop();
+        created = created && fresh->TT_F2().Label11 != nullptr;
     }
     passes(state, created, "the windows were not created");
 }
@@ -358,18 +360,21 @@ int main(int argc, char *argv[])
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    QApplication app(argc, argv);
-    setUpApplication();
-
     QTemporaryDir dir;
     if (!dir.isValid()) {
         std::fputs("dalko_bench: no temporary folder\n", stderr);
         return 1;
     }
+    // Settings and data (the file dialogs' folder, Qt's own settings) never touch the user's.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+    QApplication app(argc, argv);
+    setUpApplication();
+
     workDir = &dir;
     Program shared;
     shared.createWindows();
-    shared.TLogo_F->Timer1->stop();
+    shared.TLogo_F().Timer1->stop();
     shared.errors.setSink([](const QString &text) { errorTexts << text; });
     program = &shared;
     if (shared.regional.decimal != u',') {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/customerpage.h"
+#include "customerpage.h"
 
 namespace dalko {
 
@@ -8,12 +8,9 @@ namespace dalko {
 class TT_F1 : public CustomerPage {
     Q_OBJECT
   public:
-    explicit TT_F1(Program &program);
+    explicit TT_F1(Session &session);
 
-    report::BoundLines reportBindings() override;
-
-  protected:
-    void Button1Click() override;
+    report::BoundLines reportBindings() const override;
 };
 
 } // namespace dalko

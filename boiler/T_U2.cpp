@@ -1,10 +1,10 @@
 #include "T_U2.h"
 
-#include "T_U1.h"
-#include "app/controls.h"
-#include "app/editablelist.h"
-#include "app/program.h"
+#include "controls.h"
+#include "customerpage.h"
+#include "editablelist.h"
 #include "estimate/boilerestimate.h"
+#include "session.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -43,9 +43,10 @@ Place rowList(int row) { return {ListX, FirstRowY + row * RowStep, ListWidth, Li
 
 } // namespace
 
-TT_F2::TT_F2(Program &program)
-    : CostPage(program, {report::Calculator::Boiler, estimate::BoilerTemplate, TitleX, SaveButtonX,
-                         LargeButtonFont, VatCaptionPlace, TermsButtonPlace})
+TT_F2::TT_F2(Session &session, const CustomerPage &customer)
+    : CostPage(session, {report::Calculator::Boiler, estimate::BoilerTemplate, TitleX, SaveButtonX,
+                         LargeButtonFont, VatCaptionPlace, TermsButtonPlace}),
+      m_customer(customer)
 {
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
@@ -135,20 +136,18 @@ void TT_F2::FormActivate()
 void TT_F2::Recalculate()
 {
     boiler::RecalcInputs in;
-    in.financial = m_program.TT_F1->financialTexts();
+    in.financial = m_customer.financialTexts();
     in.expertise = ComboBox4->currentIndex();
     in.vat = ComboBox5->currentIndex();
-    in.vatRate = m_program.estimateTerms.vatRate();
-    in.decimal = m_program.regional.decimal;
+    in.vatRate = m_session.estimateTerms.vatRate();
+    in.decimal = m_session.regional.decimal;
     recompute([&] { Label11->setText(boiler::recalculate(in, quantities)); });
 }
-
-QWidget *TT_F2::previousPage() const { return m_program.TT_F1.get(); }
 
 report::BoundLines TT_F2::reportBindings()
 {
     using enum report::LineKind;
-    report::BoundLines lines = m_program.TT_F1->reportBindings();
+    report::BoundLines lines = m_customer.reportBindings();
     for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
         lines.append({ListIndex, list});
     boiler::Quantities &q = quantities;
@@ -168,14 +167,14 @@ void TT_F2::reportLoaded()
 QList<estimate::Replacement> TT_F2::estimateReplacements() const
 {
     estimate::BoilerInputs in;
-    in.first = m_program.TT_F1->customerTexts();
+    in.first = m_customer.customerTexts();
     in.boilerCount = ComboBox1->currentText();
     in.boilerKind = ComboBox3->currentText();
     in.capacity = ComboBox2->currentText();
     in.firingModes = ComboBox7->currentText();
     in.cost = quantities;
-    in.format = m_program.regional;
-    in.date = m_program.estimateTerms.date;
+    in.format = m_session.regional;
+    in.date = m_session.estimateTerms.date;
     return estimate::boilerReplacements(in);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "boilercalc.h"
+#include "boiler/boilercalc.h"
 
 #include "estimate/filler.h"
 
-#include "app/costpage.h"
+#include "costpage.h"
 
 class QGroupBox;
 class QLabel;
@@ -12,13 +12,15 @@ class QPushButton;
 
 namespace dalko {
 
+class CustomerPage;
 class EditableList;
 
 // The boiler-house calculator, page 2: the boiler-house characteristics and the cost.
 class TT_F2 : public CostPage {
     Q_OBJECT
   public:
-    explicit TT_F2(Program &program);
+    // Reads the customer page; its report lines come first in this calculator's files.
+    TT_F2(Session &session, const CustomerPage &customer);
 
     void FormActivate() override;
     void Recalculate();
@@ -46,13 +48,12 @@ class TT_F2 : public CostPage {
     QLabel *Label11; // total cost
     boiler::Quantities quantities;
 
-  protected:
-    QWidget *previousPage() const override;
-
   private:
     void FormCreate();
     // A list's change handler: its factors from the selected index, then Recalculate.
     void bindList(EditableList *list, void (*choose)(int, boiler::Quantities &));
+
+    const CustomerPage &m_customer;
 };
 
 } // namespace dalko

@@ -3,15 +3,16 @@
 // same core functions the pages call), and prints the quantities and the estimate's
 // replacements.
 
-#include "app/errorbox.h"
-#include "app/program.h"
-#include "app/savefile.h"
+#include "application.h"
+#include "commandline.h"
+#include "errorbox.h"
 #include "estimate/boilerestimate.h"
-#include "estimate/estimateprint.h"
 #include "estimate/generalestimate.h"
 #include "estimate/templatecheck.h"
 #include "estimate/templatefiles.h"
+#include "estimateprint.h"
 #include "reportfile/calculation.h"
+#include "savefile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

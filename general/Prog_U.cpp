@@ -1,12 +1,7 @@
 #include "Prog_U.h"
 
-#include "Prog_U2.h"
-#include "app/program.h"
-
 namespace dalko {
 
-TProg_F::TProg_F(Program &program) : CustomerPage(program, report::Calculator::General) {}
-
-void TProg_F::Button1Click() { switchWindow(this, m_program.TProg_F2.get()); }
+TProg_F::TProg_F(Session &session) : CustomerPage(session, report::Calculator::General) {}
 
 } // namespace dalko

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/customerpage.h"
+#include "customerpage.h"
 
 namespace dalko {
 
@@ -8,10 +8,7 @@ namespace dalko {
 class TProg_F : public CustomerPage {
     Q_OBJECT
   public:
-    explicit TProg_F(Program &program);
-
-  protected:
-    void Button1Click() override;
+    explicit TProg_F(Session &session);
 };
 
 } // namespace dalko

@@ -1,10 +1,8 @@
 #include "Prog_U2.h"
 
-#include "Prog_U.h"
-#include "Prog_U3.h"
-#include "app/controls.h"
-#include "app/editablelist.h"
-#include "app/program.h"
+#include "controls.h"
+#include "editablelist.h"
+#include "session.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -67,7 +65,7 @@ QByteArray controlName(const char *kind, int number)
 
 } // namespace
 
-TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
+TProg_F2::TProg_F2(Session &session) : Page(session, Caption)
 {
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Потребление топливно-энергетических ресурсов"));
@@ -75,7 +73,7 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
     Label3 = addLabel(GroupBox1, "Label3", YearLabel, QStringLiteral("за"));
     ComboBox1 = addList(GroupBox1, "ComboBox1", YearList, Years, DefaultYear);
     ComboBox1->setAccessibleName(GroupBox1->title() + u' ' + Label3->text());
-    keyFilter = new NumericKeyFilter(m_program.regional, this);
+    keyFilter = new NumericKeyFilter(m_session.regional, this);
     QWidget *previous = ComboBox1;
     for (int n = 0; n < general::ResourceCount; ++n) {
         const int y = FirstRowY + RowStep * n;
@@ -107,38 +105,35 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
 
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button1 = addNavigationButton("Button1", NextButton, QStringLiteral("Далее"));
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        switchWindow(this, m_program.TProg_F3.get());
-        m_program.TProg_F3->Button1->setFocus();
-    });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, m_program.TProg_F.get()); });
+    // The cost page puts the focus on its "Печать сметы" as it activates.
+    connect(Button1, &QPushButton::clicked, this, [this] { switchWindow(this, m_next); });
+    connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, m_previous); });
 }
 
 void TProg_F2::EditChange(int row)
 {
-    const QChar decimal = m_program.regional.decimal;
-    ReferenceFuel[row] = general::referenceFuel(Edits[row]->text(), row, decimal);
-    ResultLabels[row]->setText(numberToText(ReferenceFuel[row], decimal) + FuelUnit);
-    ReferenceFuelTotal = general::referenceFuelTotal(ReferenceFuel);
-    Label40->setText(numberToText(ReferenceFuelTotal, decimal) + FuelUnit);
+    const QChar decimal = m_session.regional.decimal;
+    fuel.ReferenceFuel[row] = general::referenceFuel(Edits[row]->text(), row, decimal);
+    ResultLabels[row]->setText(numberToText(fuel.ReferenceFuel[row], decimal) + FuelUnit);
+    fuel.ReferenceFuelTotal = general::referenceFuelTotal(fuel.ReferenceFuel);
+    Label40->setText(numberToText(fuel.ReferenceFuelTotal, decimal) + FuelUnit);
     RecomputeBaseNorm();
 }
 
 void TProg_F2::RecomputeBaseNorm()
 {
-    const bool defined = general::normDefined(ReferenceFuelTotal);
+    const bool defined = general::normDefined(fuel.ReferenceFuelTotal);
     NormWarning->setVisible(!defined);
     if (!defined) {
         // A norm from an earlier total must never be priced.
-        BaseNorm = 0;
+        fuel.BaseNorm = 0;
         return;
     }
     general::NormBracket bracket{NormLowerRow, NormUpperRow};
-    general::findNormBracket(ReferenceFuelTotal, bracket);
+    general::findNormBracket(fuel.ReferenceFuelTotal, bracket);
     NormLowerRow = bracket.lower;
     NormUpperRow = bracket.upper;
-    BaseNorm = general::interpolateNorm(ReferenceFuelTotal, bracket);
+    fuel.BaseNorm = general::interpolateNorm(fuel.ReferenceFuelTotal, bracket);
 }
 
 report::BoundLines TProg_F2::reportBindings() const

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "generalcalc.h"
+#include "general/generalcalc.h"
 
-#include "app/keyfilter.h"
-#include "app/window.h"
-#include "reportfile/reportbinding.h"
+#include "keyfilter.h"
+#include "reportbinding.h"
+#include "window.h"
 
 #include <array>
 
@@ -22,12 +22,15 @@ class EditableList;
 class TProg_F2 : public Page {
     Q_OBJECT
   public:
-    explicit TProg_F2(Program &program);
+    explicit TProg_F2(Session &session);
 
     void FormActivate() override;
     void RecomputeBaseNorm();
     // The consumption lines of the report files.
     report::BoundLines reportBindings() const;
+
+    // What the cost page reads.
+    const general::FuelTotals &fuelTotals() const { return fuel; }
 
     QGroupBox *GroupBox1;
     QLabel *Label3;
@@ -40,9 +43,7 @@ class TProg_F2 : public Page {
     QPushButton *Button1; // "Далее"
     QPushButton *Button2; // "Назад"
 
-    std::array<double, general::ResourceCount> ReferenceFuel{}; // ReferenceFuel1 … 9
-    double ReferenceFuelTotal = 0;
-    double BaseNorm = 0;
+    general::FuelTotals fuel;
     int NormLowerRow = 0;
     int NormUpperRow = 0;
 

@@ -1,11 +1,10 @@
 #include "Prog_U3.h"
 
-#include "Prog_U.h"
-#include "Prog_U2.h"
-#include "app/controls.h"
-#include "app/editablelist.h"
-#include "app/program.h"
+#include "controls.h"
+#include "customerpage.h"
+#include "editablelist.h"
 #include "estimate/generalestimate.h"
+#include "session.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -47,9 +46,11 @@ constexpr FontSpec LargeButtonFont{Face::Tahoma, 19};
 
 } // namespace
 
-TProg_F3::TProg_F3(Program &program)
-    : CostPage(program, {report::Calculator::General, estimate::GeneralTemplate, TitleX,
-                         SaveButtonX, LargeButtonFont, VatCaptionPlace, TermsButtonPlace})
+TProg_F3::TProg_F3(Session &session, const CustomerPage &customer, const general::FuelTotals &fuel,
+                   const report::BoundLines &earlierLines)
+    : CostPage(session, {report::Calculator::General, estimate::GeneralTemplate, TitleX,
+                         SaveButtonX, LargeButtonFont, VatCaptionPlace, TermsButtonPlace}),
+      m_customer(customer), m_fuel(fuel), m_earlierLines(earlierLines)
 {
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
@@ -95,7 +96,7 @@ TProg_F3::TProg_F3(Program &program)
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 
-    Edit1KeyPress = new NumericKeyFilter(m_program.regional, this);
+    Edit1KeyPress = new NumericKeyFilter(m_session.regional, this);
     Edit1KeyPress->bind(Edit1);
 
     for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
@@ -117,17 +118,17 @@ void TProg_F3::FormCreate()
 general::CostInputs TProg_F3::costInputs() const
 {
     general::CostInputs in;
-    in.financial = m_program.TProg_F->financialTexts();
-    in.baseNorm = m_program.TProg_F2->BaseNorm;
-    in.fuelTotal = m_program.TProg_F2->ReferenceFuelTotal;
+    in.financial = m_customer.financialTexts();
+    in.baseNorm = m_fuel.BaseNorm;
+    in.fuelTotal = m_fuel.ReferenceFuelTotal;
     in.branch = ComboBox1->currentIndex();
     in.location = ComboBox2->currentIndex();
     in.metering = ComboBox3->currentIndex();
     in.expertise = ComboBox4->currentIndex();
     in.vat = ComboBox5->currentIndex();
-    in.vatRate = m_program.estimateTerms.vatRate();
+    in.vatRate = m_session.estimateTerms.vatRate();
     in.area = Edit1->text();
-    in.decimal = m_program.regional.decimal;
+    in.decimal = m_session.regional.decimal;
     return in;
 }
 
@@ -147,16 +148,13 @@ void TProg_F3::FormActivate()
 void TProg_F3::Edit1Change()
 {
     Label7->setText(general::perSquareMetreText(quantities.CostWithVat, Edit1->text(),
-                                                m_program.regional.decimal));
+                                                m_session.regional.decimal));
 }
-
-QWidget *TProg_F3::previousPage() const { return m_program.TProg_F2.get(); }
 
 report::BoundLines TProg_F3::reportBindings()
 {
     using enum report::LineKind;
-    report::BoundLines lines = m_program.TProg_F->reportBindings();
-    lines += m_program.TProg_F2->reportBindings();
+    report::BoundLines lines = m_earlierLines;
     for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
         lines.append({ListIndex, list});
     lines.append({NumericText, Edit1});
@@ -166,12 +164,12 @@ report::BoundLines TProg_F3::reportBindings()
 QList<estimate::Replacement> TProg_F3::estimateReplacements() const
 {
     estimate::GeneralInputs in;
-    in.first = m_program.TProg_F->customerTexts();
-    in.fuelTotal = m_program.TProg_F2->ReferenceFuelTotal;
-    in.baseNorm = m_program.TProg_F2->BaseNorm;
+    in.first = m_customer.customerTexts();
+    in.fuelTotal = m_fuel.ReferenceFuelTotal;
+    in.baseNorm = m_fuel.BaseNorm;
     in.cost = quantities;
-    in.format = m_program.regional;
-    in.date = m_program.estimateTerms.date;
+    in.format = m_session.regional;
+    in.date = m_session.estimateTerms.date;
     return estimate::generalReplacements(in);
 }
 

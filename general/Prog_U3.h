@@ -1,11 +1,11 @@
 #pragma once
 
-#include "generalcalc.h"
+#include "general/generalcalc.h"
 
 #include "estimate/filler.h"
 
-#include "app/costpage.h"
-#include "app/keyfilter.h"
+#include "costpage.h"
+#include "keyfilter.h"
 
 class QGroupBox;
 class QLabel;
@@ -14,13 +14,17 @@ class QPushButton;
 
 namespace dalko {
 
+class CustomerPage;
 class EditableList;
 
 // The general calculator, page 3: the object characteristics and the cost of the audit.
 class TProg_F3 : public CostPage {
     Q_OBJECT
   public:
-    explicit TProg_F3(Program &program);
+    // Reads the customer page and the consumption page's totals; their report lines come
+    // first in this calculator's files.
+    TProg_F3(Session &session, const CustomerPage &customer, const general::FuelTotals &fuel,
+             const report::BoundLines &earlierLines);
 
     // The recomputation of the cost; also the change handler of the five lists.
     void FormActivate() override;
@@ -48,15 +52,15 @@ class TProg_F3 : public CostPage {
     QLabel *Label11; // total cost
     general::CostQuantities quantities;
 
-  protected:
-    QWidget *previousPage() const override;
-
   private:
     void FormCreate();
     void Edit1Change();
     general::CostInputs costInputs() const;
 
     NumericKeyFilter *Edit1KeyPress;
+    const CustomerPage &m_customer;
+    const general::FuelTotals &m_fuel;
+    const report::BoundLines m_earlierLines;
 };
 
 } // namespace dalko

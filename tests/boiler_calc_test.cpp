@@ -1,5 +1,5 @@
-#include "app/vatlaw.h"
 #include "boiler/boilercalc.h"
+#include "vatlaw.h"
 
 #include "error_message.h"
 #include "qstring_print.h"

@@ -1,8 +1,8 @@
 #include "guifixture.h"
 
-#include "app/editablelist.h"
-#include "boiler/T_U1.h"
-#include "boiler/T_U2.h"
+#include "T_U1.h"
+#include "T_U2.h"
+#include "editablelist.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,8 +16,8 @@ namespace {
 
 class BoilerPages : public GuiTest {
   protected:
-    TT_F1 &t1() { return *program->TT_F1; }
-    TT_F2 &t2() { return *program->TT_F2; }
+    TT_F1 &t1() { return program->TT_F1(); }
+    TT_F2 &t2() { return program->TT_F2(); }
 
     void pick(EditableList *list, int steps)
     {

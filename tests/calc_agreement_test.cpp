@@ -4,9 +4,9 @@
 
 #include "guifixture.h"
 
-#include "boiler/T_U2.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "T_U2.h"
 #include "report_samples.h"
 #include "reportfile/calculation.h"
 
@@ -50,19 +50,22 @@ class CalcAgreement : public GuiTest {
         bool computed = false;
         CostPage *last = nullptr;
         if (kind == report::Calculator::General) {
-            TProg_F2 &f2 = *program->TProg_F2;
-            TProg_F3 &f3 = *program->TProg_F3;
+            TProg_F2 &f2 = program->TProg_F2();
+            TProg_F3 &f3 = program->TProg_F3();
             program->errors.run([&] { f2.FormActivate(); });
             program->errors.run([&] {
                 f3.FormActivate();
                 computed = true;
             });
-            print(report::namedQuantities(report::GeneralResult{
-                f2.ReferenceFuel, f2.ReferenceFuelTotal, f2.BaseNorm, f3.quantities, {}}));
+            print(report::namedQuantities(report::GeneralResult{f2.fuel.ReferenceFuel,
+                                                                f2.fuel.ReferenceFuelTotal,
+                                                                f2.fuel.BaseNorm,
+                                                                f3.quantities,
+                                                                {}}));
             out.lines << "Label7\t" + f3.Label7->text() << "Label11\t" + f3.Label11->text();
             last = &f3;
         } else {
-            TT_F2 &t2 = *program->TT_F2;
+            TT_F2 &t2 = program->TT_F2();
             program->errors.run([&] {
                 t2.FormActivate();
                 computed = true;

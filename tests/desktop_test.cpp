@@ -3,16 +3,18 @@
 
 #include "guifixture.h"
 
-#include "app/Prog_UL2.h"
-#include "app/costpage.h"
-#include "app/customerpage.h"
-#include "app/editablelist.h"
-#include "app/errorbox.h"
-#include "boiler/T_U1.h"
-#include "boiler/T_U2.h"
-#include "general/Prog_U.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "application.h"
+
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "Prog_UL2.h"
+#include "T_U1.h"
+#include "T_U2.h"
+#include "costpage.h"
+#include "customerpage.h"
+#include "editablelist.h"
+#include "errorbox.h"
 #include "report_samples.h"
 
 #include <QAbstractButton>
@@ -64,7 +66,7 @@ TEST_F(QtTexts, FileDialogSpeaksTheUsersLanguage)
         program->createWindows();
         QStringList seen;
         watcher->inspectFileDialog = [&](QFileDialog *dialog) { seen = buttonTexts(dialog); };
-        click(program->TProg_F->Button2);
+        click(program->TProg_F().Button2);
         EXPECT_EQ(seen, c.buttons) << c.locale;
         watcher->inspectFileDialog = nullptr;
     }
@@ -152,9 +154,8 @@ class AccessibleNames : public GuiTest {};
 
 TEST_F(AccessibleNames, EveryInputControlOfThePagesHasOne)
 {
-    const QList<QWidget *> pages{program->TProg_F.get(), program->TProg_F2.get(),
-                                 program->TProg_F3.get(), program->TT_F1.get(),
-                                 program->TT_F2.get()};
+    const QList<QWidget *> pages{&program->TProg_F(), &program->TProg_F2(), &program->TProg_F3(),
+                                 &program->TT_F1(), &program->TT_F2()};
     QStringList unnamed;
     int controls = 0;
     for (QWidget *page : pages) {
@@ -178,17 +179,17 @@ TEST_F(AccessibleNames, EveryInputControlOfThePagesHasOne)
 
     // Each by what it holds.
     const std::pair<QWidget *, const char *> named[] = {
-        {program->TProg_F->Edit1, "Заказчик:"},
-        {program->TT_F1->Edit2, "Средний уровень зароботной платы организации руб/мес."},
-        {program->TT_F1->Edit7, "Районный коэффициент,%"},
-        {program->TProg_F2->Edits[0], "Годовое потребление электрической энергии"},
-        {program->TProg_F2->Edits[8], "Годовое потребление сжиженного газа"},
-        {program->TProg_F2->ComboBox1, "Потребление топливно-энергетических ресурсов за"},
-        {program->TProg_F3->ComboBox1, "Отраслевая принадлежность объекта (объектов)"},
-        {program->TProg_F3->Edit1, "Площадь обследуемых объектов (общая)"},
-        {program->TProg_F3->ComboBox5, "НДС"},
-        {program->TT_F2->ComboBox6, "Вид сжигаемого топлива:"},
-        {program->TT_F2->ComboBox4, "Стоимость экспертизы"},
+        {program->TProg_F().Edit1, "Заказчик:"},
+        {program->TT_F1().Edit2, "Средний уровень зароботной платы организации руб/мес."},
+        {program->TT_F1().Edit7, "Районный коэффициент,%"},
+        {program->TProg_F2().Edits[0], "Годовое потребление электрической энергии"},
+        {program->TProg_F2().Edits[8], "Годовое потребление сжиженного газа"},
+        {program->TProg_F2().ComboBox1, "Потребление топливно-энергетических ресурсов за"},
+        {program->TProg_F3().ComboBox1, "Отраслевая принадлежность объекта (объектов)"},
+        {program->TProg_F3().Edit1, "Площадь обследуемых объектов (общая)"},
+        {program->TProg_F3().ComboBox5, "НДС"},
+        {program->TT_F2().ComboBox6, "Вид сжигаемого топлива:"},
+        {program->TT_F2().ComboBox4, "Стоимость экспертизы"},
     };
     for (const auto &[control, name] : named)
         EXPECT_EQ(accessibleName(control), QString::fromUtf8(name)) << name;
@@ -227,25 +228,25 @@ class DialogFolders : public GuiTest {
 
 TEST_F(DialogFolders, OpenInTheFolderLastUsedAcrossRuns)
 {
-    EXPECT_EQ(folderOf(program->TProg_F->Button2), QDir::homePath());
-    EXPECT_EQ(folderOf(program->TT_F2->Button4), QDir::homePath());
+    EXPECT_EQ(folderOf(program->TProg_F().Button2), QDir::homePath());
+    EXPECT_EQ(folderOf(program->TT_F2().Button4), QDir::homePath());
 
     const QString folder = reports.filePath(QStringLiteral("отчеты"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString file = folder + QStringLiteral("/котельная.rvj");
     report::writeFile(file, BoilerDefaults);
-    folderOf(program->TT_F1->Button2, file);
-    EXPECT_EQ(folderOf(program->TProg_F3->Button4), folder);
-    EXPECT_EQ(folderOf(program->TT_F2->Button4), folder);
+    folderOf(program->TT_F1().Button2, file);
+    EXPECT_EQ(folderOf(program->TProg_F3().Button4), folder);
+    EXPECT_EQ(folderOf(program->TT_F2().Button4), folder);
 
     // The next run.
     program = std::make_unique<Program>();
     program->createWindows();
-    EXPECT_EQ(folderOf(program->TProg_F->Button2), folder);
+    EXPECT_EQ(folderOf(program->TProg_F().Button2), folder);
 
     // A folder that is gone since: home again.
     ASSERT_TRUE(QDir(folder).removeRecursively());
-    EXPECT_EQ(folderOf(program->TT_F1->Button2), QDir::homePath());
+    EXPECT_EQ(folderOf(program->TT_F1().Button2), QDir::homePath());
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // "This fails with that message": the message of the Error an action ends with, or an empty
 // text when it ends normally, so that a test compares texts and a failure prints both.
 
-#include "app/numbers.h"
+#include "numbers.h"
 
 #include <QString>
 

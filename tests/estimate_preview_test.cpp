@@ -4,14 +4,14 @@
 #include "file_size_limit.h"
 #include "guifixture.h"
 
-#include "app/editablelist.h"
-#include "boiler/T_U1.h"
-#include "boiler/T_U2.h"
-#include "estimate/estimatepreview.h"
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "T_U1.h"
+#include "T_U2.h"
+#include "editablelist.h"
 #include "estimate/filler.h"
-#include "general/Prog_U.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "estimatepreview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,8 +79,8 @@ class EstimatePreviewTest : public GuiTest {
 
     void enterGeneralWorkedExample()
     {
-        program->TProg_F2->Edits[0]->setText("290,276");
-        activate(program->TProg_F3.get());
+        program->TProg_F2().Edits[0]->setText("290,276");
+        activate(&program->TProg_F3());
     }
 
     QTemporaryDir dir;
@@ -92,7 +92,7 @@ TEST_F(EstimatePreviewTest, ShowsThePagesOfThePdfAndSavesPdfAndOdt)
     int previewPages = 0;
     const QString pdf = dir.filePath("смета"); // no suffix: the chosen filter's is added
     const QString odt = dir.filePath("смета.odt");
-    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+    ASSERT_TRUE(withPreview(&program->TProg_F3(), [&](estimate::EstimatePreview &preview) {
         previewPages = preview.preview()->pageCount();
         EXPECT_EQ(preview.saveAction()->text(), "Сохранить смету…");
         EXPECT_EQ(preview.saveAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -112,10 +112,10 @@ TEST_F(EstimatePreviewTest, LibreOfficeReadsEveryValueOfTheOdt)
 {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (libreoffice-writer-nogui) is not installed";
-    program->TT_F1->Edit2->setText("30000");
-    activate(program->TT_F2.get());
-    const QList<estimate::Replacement> replacements = program->TT_F2->estimateReplacements();
-    ASSERT_TRUE(withPreview(program->TT_F2.get(), [&](estimate::EstimatePreview &preview) {
+    program->TT_F1().Edit2->setText("30000");
+    activate(&program->TT_F2());
+    const QList<estimate::Replacement> replacements = program->TT_F2().estimateReplacements();
+    ASSERT_TRUE(withPreview(&program->TT_F2(), [&](estimate::EstimatePreview &preview) {
         program->errors.run([&] { preview.saveAs(dir.filePath("boiler.odt")); });
     }));
     EXPECT_EQ(takeMessages(), QStringList());
@@ -139,38 +139,38 @@ TEST_F(EstimatePreviewTest, LibreOfficeReadsEveryValueOfTheOdt)
 // one lifts the refusal.
 TEST_F(EstimatePreviewTest, AnIncompleteCalculationIsRefusedUntilItCompletes)
 {
-    program->TProg_F->Edit2->setText("");
+    program->TProg_F().Edit2->setText("");
     enterGeneralWorkedExample();
     const QString failure = QStringLiteral("'' is not a valid floating point value.");
     EXPECT_EQ(takeMessages(), QStringList{Title + failure});
-    click(program->TProg_F3->Button1);
+    click(program->TProg_F3().Button1);
     EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + failure});
-    EXPECT_FALSE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_FALSE(withPreview(&program->TProg_F3(), [](auto &) {}));
     EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + failure});
 
-    program->TProg_F->Edit2->setText("30000");
-    activate(program->TProg_F.get());
-    activate(program->TProg_F3.get());
+    program->TProg_F().Edit2->setText("30000");
+    activate(&program->TProg_F());
+    activate(&program->TProg_F3());
     EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_TRUE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_TRUE(withPreview(&program->TProg_F3(), [](auto &) {}));
     EXPECT_EQ(takeMessages(), QStringList());
 }
 
 TEST_F(EstimatePreviewTest, ATotalOutsideTheNormTableIsIncomplete)
 {
-    program->TProg_F2->Edits[0]->setText("2000000");
-    activate(program->TProg_F3.get());
+    program->TProg_F2().Edits[0]->setText("2000000");
+    activate(&program->TProg_F3());
     const QStringList boxes = takeMessages();
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_FALSE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_FALSE(withPreview(&program->TProg_F3(), [](auto &) {}));
     EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + boxes[0].mid(Title.size())});
 
     // A list change recomputes and lifts the refusal once the total is back in the table.
-    program->TProg_F2->Edits[0]->setText("290,276");
-    program->TProg_F3->ComboBox3->setCurrentIndex(1);
-    emit program->TProg_F3->ComboBox3->Change();
+    program->TProg_F2().Edits[0]->setText("290,276");
+    program->TProg_F3().ComboBox3->setCurrentIndex(1);
+    emit program->TProg_F3().ComboBox3->Change();
     EXPECT_EQ(takeMessages(), QStringList());
-    EXPECT_TRUE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_TRUE(withPreview(&program->TProg_F3(), [](auto &) {}));
 }
 
 // A save that fails says so and leaves the file of that name as it was.
@@ -183,7 +183,7 @@ TEST_F(EstimatePreviewTest, AFailedSaveKeepsTheExistingFile)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("the firm's earlier estimate");
     }
-    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+    ASSERT_TRUE(withPreview(&program->TProg_F3(), [&](estimate::EstimatePreview &preview) {
         const FileSizeLimit fullDisk(1000);
         program->errors.run([&] { preview.saveAs(existing); });
     }));
@@ -197,7 +197,7 @@ TEST_F(EstimatePreviewTest, AFailedSaveKeepsTheExistingFile)
     const bool readOnlyHolds = geteuid() != 0;
     if (readOnlyHolds)
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+    ASSERT_TRUE(withPreview(&program->TProg_F3(), [&](estimate::EstimatePreview &preview) {
         program->errors.run([&] { preview.saveAs(dir.filePath("нет/смета.pdf")); });
         if (readOnlyHolds)
             program->errors.run([&] { preview.saveAs(existing); });

@@ -3,10 +3,10 @@
 
 #include "guifixture.h"
 
-#include "boiler/T_U2.h"
-#include "estimate/estimatepreview.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "T_U2.h"
+#include "estimatepreview.h"
 
 #include <QApplication>
 #include <QDate>
@@ -33,7 +33,7 @@ class EstimateTermsTest : public GuiTest {
 
 TEST_F(EstimateTermsTest, TheDateChosenSetsTheRateAndRecomputesAtOnce)
 {
-    TT_F2 &page = *program->TT_F2;
+    TT_F2 &page = program->TT_F2();
     activate(&page);
     EXPECT_EQ(page.VatCaption->text(), "НДС 18 % на 31.12.2018");
     EXPECT_EQ(page.Label11->text(), "57926,51");
@@ -44,8 +44,8 @@ TEST_F(EstimateTermsTest, TheDateChosenSetsTheRateAndRecomputesAtOnce)
     EXPECT_EQ(replacement(page, "#ЧИСЛО&"), "05.01.2026");
     EXPECT_EQ(replacement(page, "#Nds&"), "22%");
 
-    TProg_F3 &general = *program->TProg_F3;
-    program->TProg_F2->Edits[0]->setText("290,276");
+    TProg_F3 &general = program->TProg_F3();
+    program->TProg_F2().Edits[0]->setText("290,276");
     activate(&general);
     EXPECT_EQ(general.VatCaption->text(), "НДС 22 % на 05.01.2026");
     EXPECT_EQ(general.Label11->text(), "118350,13 руб");
@@ -59,7 +59,7 @@ TEST_F(EstimateTermsTest, TheDateChosenSetsTheRateAndRecomputesAtOnce)
 // The preview shows, and saves, the estimate of the date and rate chosen.
 TEST_F(EstimateTermsTest, ThePreviewCarriesTheNewFiguresAndDate)
 {
-    TT_F2 &page = *program->TT_F2;
+    TT_F2 &page = program->TT_F2();
     activate(&page);
     ASSERT_TRUE(chooseEstimateTerms(page, QDate(2026, 1, 5)));
     QTemporaryDir dir;
@@ -84,7 +84,7 @@ TEST_F(EstimateTermsTest, ThePreviewCarriesTheNewFiguresAndDate)
 
 TEST_F(EstimateTermsTest, AFixedRateSurvivesARestartTheDateDoesNot)
 {
-    TT_F2 &page = *program->TT_F2;
+    TT_F2 &page = program->TT_F2();
     activate(&page);
     ASSERT_TRUE(chooseEstimateTerms(page, QDate(2019, 3, 1), "20"));
     EXPECT_EQ(page.VatCaption->text(), "НДС 20 % (установлена)");
@@ -96,19 +96,19 @@ TEST_F(EstimateTermsTest, AFixedRateSurvivesARestartTheDateDoesNot)
     EXPECT_EQ(program->estimateTerms.date, QDate::currentDate());
     EXPECT_EQ(program->estimateTerms.fixedVatPercent, 20);
     program->createWindows();
-    activate(program->TT_F2.get());
-    EXPECT_EQ(program->TT_F2->VatCaption->text(), "НДС 20 % (установлена)");
+    activate(&program->TT_F2());
+    EXPECT_EQ(program->TT_F2().VatCaption->text(), "НДС 20 % (установлена)");
 
     // Back to the law: nothing fixed at the next start.
-    ASSERT_TRUE(chooseEstimateTerms(*program->TT_F2, QDate(2026, 1, 5)));
-    EXPECT_EQ(program->TT_F2->VatCaption->text(), "НДС 22 % на 05.01.2026");
+    ASSERT_TRUE(chooseEstimateTerms(program->TT_F2(), QDate(2026, 1, 5)));
+    EXPECT_EQ(program->TT_F2().VatCaption->text(), "НДС 22 % на 05.01.2026");
     EXPECT_EQ(Program().estimateTerms.fixedVatPercent, std::nullopt);
     EXPECT_EQ(takeMessages(), QStringList());
 }
 
 TEST_F(EstimateTermsTest, ARateThatIsNoRateIsRefusedAndChangesNothing)
 {
-    TT_F2 &page = *program->TT_F2;
+    TT_F2 &page = program->TT_F2();
     activate(&page);
     for (const char *typed : {"150", " ", "двадцать", "-3", "22%"}) {
         EXPECT_FALSE(chooseEstimateTerms(page, QDate(2026, 1, 5), QString::fromUtf8(typed)))

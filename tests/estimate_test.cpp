@@ -1,8 +1,8 @@
-#include "app/vatlaw.h"
 #include "estimate/boilerestimate.h"
 #include "estimate/filler.h"
 #include "estimate/generalestimate.h"
 #include "estimate/templatecheck.h"
+#include "vatlaw.h"
 
 #include "error_message.h"
 #include "qstring_print.h"

@@ -1,12 +1,12 @@
 #include "guifixture.h"
 
-#include "app/Logo_U.h"
-#include "app/Prog_UL2.h"
-#include "boiler/T_U1.h"
-#include "boiler/T_U2.h"
-#include "general/Prog_U.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "Logo_U.h"
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "Prog_UL2.h"
+#include "T_U1.h"
+#include "T_U2.h"
 #include "report_samples.h"
 #include "version.h"
 
@@ -27,8 +27,8 @@ namespace {
 
 QList<QWidget *> windowsOf(const Program &p)
 {
-    return {p.TLogo_F.get(),   p.TProg_F.get(), p.TProg_F2.get(), p.TProg_F3.get(),
-            p.TProg_FL2.get(), p.TT_F1.get(),   p.TT_F2.get()};
+    return {&p.TLogo_F(),   &p.TProg_F(), &p.TProg_F2(), &p.TProg_F3(),
+            &p.TProg_FL2(), &p.TT_F1(),   &p.TT_F2()};
 }
 
 class Flow : public GuiTest {
@@ -63,13 +63,13 @@ TEST_F(Flow, WindowsAreCreatedHiddenWithTheirCaptionsAndSizes)
     const char *general = "Определение стоимости работ в области энергетического обследования";
     const char *withStop = "Определение стоимости работ в области энергетического обследования.";
     const Expected table[] = {
-        {program->TLogo_F.get(), "Logo_F", {560, 341}, true},
-        {program->TProg_FL2.get(), general, {770, 249}, false},
-        {program->TProg_F.get(), withStop, {1084, 672}, true},
-        {program->TProg_F2.get(), general, {1084, 672}, true},
-        {program->TProg_F3.get(), general, {1084, 672}, true},
-        {program->TT_F1.get(), withStop, {1084, 672}, true},
-        {program->TT_F2.get(), general, {1084, 672}, true},
+        {&program->TLogo_F(), "Logo_F", {560, 341}, true},
+        {&program->TProg_FL2(), general, {770, 249}, false},
+        {&program->TProg_F(), withStop, {1084, 672}, true},
+        {&program->TProg_F2(), general, {1084, 672}, true},
+        {&program->TProg_F3(), general, {1084, 672}, true},
+        {&program->TT_F1(), withStop, {1084, 672}, true},
+        {&program->TT_F2(), general, {1084, 672}, true},
     };
     for (const Expected &e : table) {
         EXPECT_FALSE(e.window->isVisible());
@@ -77,98 +77,98 @@ TEST_F(Flow, WindowsAreCreatedHiddenWithTheirCaptionsAndSizes)
         EXPECT_EQ(e.window->size(), e.size) << e.caption;
         EXPECT_EQ(e.window->minimumSize() == e.window->maximumSize(), e.fixed) << e.caption;
     }
-    EXPECT_TRUE(program->TLogo_F->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(program->TLogo_F->Label1->text(), "v." DALKO_VERSION);
-    EXPECT_EQ(program->TProg_FL2->Button1->text(),
+    EXPECT_TRUE(program->TLogo_F().windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(program->TLogo_F().Label1->text(), "v." DALKO_VERSION);
+    EXPECT_EQ(program->TProg_FL2().Button1->text(),
               "Определение стоимости работ по энергетическому обследованию ");
 }
 
 TEST_F(Flow, SplashGivesWayToTheChoiceAfterItsTimer)
 {
-    program->TLogo_F->Timer1->setInterval(4000);
-    EXPECT_TRUE(program->TLogo_F->Timer1->isSingleShot());
-    program->TLogo_F->Timer1->start();
-    program->TLogo_F->show();
+    program->TLogo_F().Timer1->setInterval(4000);
+    EXPECT_TRUE(program->TLogo_F().Timer1->isSingleShot());
+    program->TLogo_F().Timer1->start();
+    program->TLogo_F().show();
     QTest::qWait(3500);
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F.get()});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return program->TProg_FL2->isVisible(); }, 1500));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_FL2.get()});
-    EXPECT_TRUE(QTest::qWaitForWindowActive(program->TProg_FL2.get()));
-    EXPECT_FALSE(program->TLogo_F->Timer1->isActive());
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TLogo_F()});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program->TProg_FL2().isVisible(); }, 1500));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TProg_FL2()});
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&program->TProg_FL2()));
+    EXPECT_FALSE(program->TLogo_F().Timer1->isActive());
 }
 
 TEST_F(Flow, GeneralCalculatorForwardAndBackKeepsValues)
 {
-    activate(program->TProg_FL2.get());
-    click(program->TProg_FL2->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F.get()));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F.get()});
-    program->TProg_F->Edit2->setText("40000");
+    activate(&program->TProg_FL2());
+    click(program->TProg_FL2().Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TProg_F()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TProg_F()});
+    program->TProg_F().Edit2->setText("40000");
 
-    click(program->TProg_F->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2.get()));
-    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2->Edits[0]);
-    program->TProg_F2->Edits[0]->setText("1000");
+    click(program->TProg_F().Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TProg_F2()));
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2().Edits[0]);
+    program->TProg_F2().Edits[0]->setText("1000");
 
-    click(program->TProg_F2->Button2); // back
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F.get()));
-    EXPECT_EQ(program->TProg_F->Edit2->text(), "40000");
-    click(program->TProg_F->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2.get()));
-    EXPECT_EQ(program->TProg_F2->Edits[0]->text(), "1000");
-    EXPECT_EQ(program->TProg_F2->ResultLabels[0]->text(), "344,5 т.у.т.");
-    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2->Edits[0]);
+    click(program->TProg_F2().Button2); // back
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TProg_F()));
+    EXPECT_EQ(program->TProg_F().Edit2->text(), "40000");
+    click(program->TProg_F().Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TProg_F2()));
+    EXPECT_EQ(program->TProg_F2().Edits[0]->text(), "1000");
+    EXPECT_EQ(program->TProg_F2().ResultLabels[0]->text(), "344,5 т.у.т.");
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F2().Edits[0]);
 
-    click(program->TProg_F2->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F3.get()));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_F3.get()});
-    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3->Button1);
-    EXPECT_NE(program->TProg_F3->Label11->text(), "0 руб.");
-    click(program->TProg_F3->Button2);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TProg_F2.get()));
+    click(program->TProg_F2().Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TProg_F3()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TProg_F3()});
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3().Button1);
+    EXPECT_NE(program->TProg_F3().Label11->text(), "0 руб.");
+    click(program->TProg_F3().Button2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TProg_F2()));
 }
 
 TEST_F(Flow, BoilerCalculatorForwardAndBack)
 {
-    activate(program->TProg_FL2.get());
-    click(program->TProg_FL2->Button2);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1.get()));
-    click(program->TT_F1->Button1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F2.get()));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F2.get()});
-    EXPECT_EQ(program->TT_F2->Label11->text(), "57926,51");
-    EXPECT_EQ(QApplication::focusWidget(), program->TT_F2->Button1);
-    click(program->TT_F2->Button2);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(program->TT_F1.get()));
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TT_F1.get()});
+    activate(&program->TProg_FL2());
+    click(program->TProg_FL2().Button2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TT_F1()));
+    click(program->TT_F1().Button1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TT_F2()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TT_F2()});
+    EXPECT_EQ(program->TT_F2().Label11->text(), "57926,51");
+    EXPECT_EQ(QApplication::focusWidget(), program->TT_F2().Button1);
+    click(program->TT_F2().Button2);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TT_F1()));
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TT_F1()});
 }
 
 TEST_F(Flow, ComingBackFromAnotherProgramRunsFormActivate)
 {
     QWidget other;
     other.resize(200, 100);
-    activate(program->TProg_F3.get());
-    EXPECT_EQ(program->TProg_F3->Label11->text(), "0 руб"); // no consumption: every amount 0
+    activate(&program->TProg_F3());
+    EXPECT_EQ(program->TProg_F3().Label11->text(), "0 руб"); // no consumption: every amount 0
     activate(&other);
-    program->TProg_F2->Edits[0]->setText("1000"); // changes the norm behind the page's back
-    activate(program->TProg_F3.get());
-    EXPECT_EQ(program->TProg_F3->Label11->text(), "161287,92 руб");
-    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3->Button1);
+    program->TProg_F2().Edits[0]->setText("1000"); // changes the norm behind the page's back
+    activate(&program->TProg_F3());
+    EXPECT_EQ(program->TProg_F3().Label11->text(), "161287,92 руб");
+    EXPECT_EQ(QApplication::focusWidget(), program->TProg_F3().Button1);
 
-    activate(program->TT_F2.get());
+    activate(&program->TT_F2());
     activate(&other);
-    program->TT_F1->Edit2->setText("60000");
-    activate(program->TT_F2.get());
-    EXPECT_EQ(program->TT_F2->quantities.HourlyWage, 357.14);
-    EXPECT_NE(program->TT_F2->Label11->text(), "57926,51");
+    program->TT_F1().Edit2->setText("60000");
+    activate(&program->TT_F2());
+    EXPECT_EQ(program->TT_F2().quantities.HourlyWage, 357.14);
+    EXPECT_NE(program->TT_F2().Label11->text(), "57926,51");
 }
 
 TEST_F(Flow, SplashIsCentred)
 {
     program->start();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE((program->TLogo_F->frameGeometry().center() - screen.center()).manhattanLength(), 1);
-    EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F.get()});
+    EXPECT_LE((program->TLogo_F().frameGeometry().center() - screen.center()).manhattanLength(), 1);
+    EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TLogo_F()});
 }
 
 // `dalko FILE.rvj`: the splash as usual, then the first page of the file's calculator, loaded.
@@ -188,9 +188,9 @@ TEST_F(Flow, ReportFileGivenAtStartOpensItsCalculatorAfterTheSplash)
         QWidget *(*firstPage)(const Program &);
     } cases[] = {
         {general, report::Calculator::General,
-         [](const Program &p) -> QWidget * { return p.TProg_F.get(); }},
+         [](const Program &p) -> QWidget * { return &p.TProg_F(); }},
         {boiler, report::Calculator::Boiler,
-         [](const Program &p) -> QWidget * { return p.TT_F1.get(); }},
+         [](const Program &p) -> QWidget * { return &p.TT_F1(); }},
     };
     QTemporaryDir dir;
     for (const auto &c : cases) {
@@ -198,17 +198,17 @@ TEST_F(Flow, ReportFileGivenAtStartOpensItsCalculatorAfterTheSplash)
         report::writeFile(path, c.lines);
         program = std::make_unique<Program>();
         program->createWindows();
-        program->TLogo_F->Timer1->start(300);
+        program->TLogo_F().Timer1->start(300);
         program->start(path);
-        EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TLogo_F.get()});
+        EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TLogo_F()});
         QWidget *page = c.firstPage(*program);
         ASSERT_TRUE(QTest::qWaitFor([&] { return page->isVisible(); }, 2000));
         EXPECT_EQ(visibleWindows(), QList<QWidget *>{page});
         EXPECT_TRUE(QTest::qWaitForWindowActive(page));
         EXPECT_EQ(program->reportLines(c.calculator), c.lines);
     }
-    EXPECT_EQ(program->TT_F1->Edit1->text(), "Котельная №1");
-    EXPECT_TRUE(program->TT_F1->Edit1->isEnabled());
+    EXPECT_EQ(program->TT_F1().Edit1->text(), "Котельная №1");
+    EXPECT_TRUE(program->TT_F1().Edit1->isEnabled());
 }
 
 TEST_F(Flow, RefusedReportFileAtStartLeavesTheChoiceAfterTheBox)
@@ -227,14 +227,14 @@ TEST_F(Flow, RefusedReportFileAtStartLeavesTheChoiceAfterTheBox)
     for (const auto &c : cases) {
         program = std::make_unique<Program>();
         program->createWindows();
-        program->TLogo_F->Timer1->start(100);
+        program->TLogo_F().Timer1->start(100);
         program->start(c.path);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return program->TProg_FL2->isVisible(); }, 2000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return program->TProg_FL2().isVisible(); }, 2000));
         const QStringList messages = takeMessages();
         ASSERT_EQ(messages.size(), 1);
         EXPECT_TRUE(messages[0].contains(QString::fromUtf8(c.message)))
             << messages[0].toStdString();
-        EXPECT_EQ(visibleWindows(), QList<QWidget *>{program->TProg_FL2.get()});
+        EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TProg_FL2()});
         EXPECT_EQ(program->reportLines(report::Calculator::General), GeneralDefaults);
     }
 }
@@ -279,7 +279,7 @@ TEST_F(Flow, ClosingAnyWindowEndsTheProgram)
 
 TEST_F(Flow, ExitButtonsEndTheProgram)
 {
-    for (QPushButton *exit : {program->TProg_F3->Button3, program->TT_F2->Button3}) {
+    for (QPushButton *exit : {program->TProg_F3().Button3, program->TT_F2().Button3}) {
         present(exit->window());
         QTimer::singleShot(50, exit, [exit] { exit->click(); });
         EXPECT_TRUE(programEnds());

@@ -1,5 +1,5 @@
-#include "app/vatlaw.h"
 #include "general/generalcalc.h"
+#include "vatlaw.h"
 
 #include "error_message.h"
 #include "qstring_print.h"

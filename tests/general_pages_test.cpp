@@ -1,9 +1,9 @@
 #include "guifixture.h"
 
-#include "app/editablelist.h"
-#include "general/Prog_U.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "editablelist.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,9 +17,9 @@ namespace {
 
 class GeneralPages : public GuiTest {
   protected:
-    TProg_F &f1() { return *program->TProg_F; }
-    TProg_F2 &f2() { return *program->TProg_F2; }
-    TProg_F3 &f3() { return *program->TProg_F3; }
+    TProg_F &f1() { return program->TProg_F(); }
+    TProg_F2 &f2() { return program->TProg_F2(); }
+    TProg_F3 &f3() { return program->TProg_F3(); }
 
     // A total of exactly 100 т.у.т., whose norm is 200.
     void consumeHundredTonnes() { f2().Edits[0]->setText(QStringLiteral("290,276")); }
@@ -95,8 +95,8 @@ TEST_F(GeneralPages, EveryKeystrokeRecomputesConsumption)
     f2().Edits[1]->setText(QStringLiteral("100"));
     EXPECT_EQ(f2().ResultLabels[1]->text(), "14,86 т.у.т.");
     EXPECT_EQ(f2().Label40->text(), "359,36 т.у.т.");
-    EXPECT_EQ(f2().ReferenceFuelTotal, 359.36);
-    EXPECT_DOUBLE_EQ(f2().BaseNorm, 286.808);
+    EXPECT_EQ(f2().fuel.ReferenceFuelTotal, 359.36);
+    EXPECT_DOUBLE_EQ(f2().fuel.BaseNorm, 286.808);
     EXPECT_EQ(f2().NormLowerRow, 48);
     EXPECT_EQ(f2().NormUpperRow, 49);
 
@@ -112,10 +112,10 @@ TEST_F(GeneralPages, TotalOutsideTheNormTableIsNeverPriced)
 {
     activate(&f2());
     consumeHundredTonnes();
-    EXPECT_EQ(f2().BaseNorm, 200);
+    EXPECT_EQ(f2().fuel.BaseNorm, 200);
     f2().Edits[2]->setText(QStringLiteral("500000")); // natural gas: 577000 т.у.т.
     EXPECT_EQ(f2().Label40->text(), "577100 т.у.т.");
-    EXPECT_EQ(f2().BaseNorm, 0);
+    EXPECT_EQ(f2().fuel.BaseNorm, 0);
     EXPECT_TRUE(f2().NormWarning->isVisible());
 
     click(f2().Button1);

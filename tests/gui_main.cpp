@@ -1,4 +1,5 @@
-#include "app/program.h"
+#include "application.h"
+#include "program.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "guifixture.h"
 
-#include "app/Logo_U.h"
-#include "app/costpage.h"
-#include "app/estimatetermsdialog.h"
-#include "app/window.h"
+#include "Logo_U.h"
+#include "costpage.h"
+#include "estimatetermsdialog.h"
+#include "window.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -64,7 +64,7 @@ void GuiTest::SetUp()
     // day it runs.
     program->estimateTerms = {QDate(2018, 12, 31), std::nullopt};
     program->createWindows();
-    program->TLogo_F->Timer1->stop();
+    program->TLogo_F().Timer1->stop();
 }
 
 void GuiTest::TearDown()

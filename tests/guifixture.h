@@ -4,7 +4,7 @@
 // a watcher answers modal boxes and dialogs and records what they said, so that a test that
 // expects no error fails when one pops up.
 
-#include "app/program.h"
+#include "program.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

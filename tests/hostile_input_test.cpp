@@ -6,13 +6,13 @@
 #include "guifixture.h"
 #include "report_samples.h"
 
-#include "app/Logo_U.h"
-#include "app/errorbox.h"
-#include "boiler/T_U1.h"
-#include "boiler/T_U2.h"
-#include "general/Prog_U.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "Logo_U.h"
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "T_U1.h"
+#include "T_U2.h"
+#include "errorbox.h"
 #include "reportfile/codepage.h"
 
 #include <QFile>
@@ -66,9 +66,8 @@ class Hostile : public GuiTest {
     // No label of any window shows an infinity or a NaN.
     void expectNoInfiniteLabels(const std::string &context)
     {
-        const QList<QWidget *> windows{program->TProg_F.get(), program->TProg_F2.get(),
-                                       program->TProg_F3.get(), program->TT_F1.get(),
-                                       program->TT_F2.get()};
+        const QList<QWidget *> windows{&program->TProg_F(), &program->TProg_F2(),
+                                       &program->TProg_F3(), &program->TT_F1(), &program->TT_F2()};
         for (QWidget *window : windows)
             for (QLabel *label : window->findChildren<QLabel *>())
                 EXPECT_FALSE(label->text().contains(u"inf", Qt::CaseInsensitive) ||
@@ -89,32 +88,32 @@ class Hostile : public GuiTest {
 
     void expectGeneralShowsItsQuantities(const std::string &context)
     {
-        const TProg_F2 &f2 = *program->TProg_F2;
+        const TProg_F2 &f2 = program->TProg_F2();
         for (int row = 0; row < general::ResourceCount; ++row) {
-            ASSERT_TRUE(std::isfinite(f2.ReferenceFuel[row])) << context;
+            ASSERT_TRUE(std::isfinite(f2.fuel.ReferenceFuel[row])) << context;
             EXPECT_EQ(f2.ResultLabels[row]->text(),
-                      numberToText(f2.ReferenceFuel[row], u',') + " т.у.т.")
+                      numberToText(f2.fuel.ReferenceFuel[row], u',') + " т.у.т.")
                 << context;
         }
-        EXPECT_EQ(f2.Label40->text(), numberToText(f2.ReferenceFuelTotal, u',') + " т.у.т.")
+        EXPECT_EQ(f2.Label40->text(), numberToText(f2.fuel.ReferenceFuelTotal, u',') + " т.у.т.")
             << context;
-        const general::CostQuantities &q = program->TProg_F3->quantities;
+        const general::CostQuantities &q = program->TProg_F3().quantities;
         for (double amount :
              {q.HourlyWage, q.LabourCost, q.OverheadSum, q.ProfitSum, q.SubtotalCost, q.RegionalSum,
               q.VatSum, q.CostWithVat, q.ExpertiseSum})
             ASSERT_TRUE(std::isfinite(amount)) << context;
-        EXPECT_EQ(program->TProg_F3->Label11->text(),
+        EXPECT_EQ(program->TProg_F3().Label11->text(),
                   numberToText(R2(q.totalCost()).value(), u',') + " руб")
             << context;
     }
 
     void expectBoilerShowsItsQuantities(const std::string &context)
     {
-        const boiler::Quantities &q = program->TT_F2->quantities;
+        const boiler::Quantities &q = program->TT_F2().quantities;
         for (double amount : {q.HourlyWage, q.LabourCost, q.OverheadSum, q.ProfitSum, q.RegionalSum,
                               q.CostNoVat, q.VatSum, q.CostWithVat, q.ExpertiseSum, q.TotalCost})
             ASSERT_TRUE(std::isfinite(amount)) << context;
-        EXPECT_EQ(program->TT_F2->Label11->text(), numberToText(q.TotalCost, u',')) << context;
+        EXPECT_EQ(program->TT_F2().Label11->text(), numberToText(q.TotalCost, u',')) << context;
     }
 
     // A fresh program for each case, so that no case starts from another's failure.
@@ -124,39 +123,40 @@ class Hostile : public GuiTest {
         // A box that comes late still shows up in the next case's takeMessages.
         program = std::make_unique<Program>();
         program->createWindows();
-        program->TLogo_F->Timer1->stop();
+        program->TLogo_F().Timer1->stop();
     }
 };
 
 TEST_F(Hostile, GeneralCalculatorFields)
 {
     const FieldCase cases[] = {
-        {"TProg_F Edit2", [](Program &p) { return p.TProg_F->Edit2; }, "", Outcome::NotConverted},
-        {"TProg_F Edit3", [](Program &p) { return p.TProg_F->Edit3; }, "1E300", Outcome::Invalid},
-        {"TProg_F Edit7", [](Program &p) { return p.TProg_F->Edit7; }, "1E4931", Outcome::Overflow},
-        {"TProg_F2 Edit3", [](Program &p) { return p.TProg_F2->Edits[2]; }, "1E4000",
+        {"TProg_F Edit2", [](Program &p) { return p.TProg_F().Edit2; }, "", Outcome::NotConverted},
+        {"TProg_F Edit3", [](Program &p) { return p.TProg_F().Edit3; }, "1E300", Outcome::Invalid},
+        {"TProg_F Edit7", [](Program &p) { return p.TProg_F().Edit7; }, "1E4931",
+         Outcome::Overflow},
+        {"TProg_F2 Edit3", [](Program &p) { return p.TProg_F2().Edits[2]; }, "1E4000",
          Outcome::Computes},
-        {"TProg_F3 Edit1", [](Program &p) { return p.TProg_F3->Edit1; }, "abc", Outcome::Computes},
+        {"TProg_F3 Edit1", [](Program &p) { return p.TProg_F3().Edit1; }, "abc", Outcome::Computes},
     };
     for (const FieldCase &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         const std::string context = std::string(c.field) + " = '" + c.text + "'";
         restart();
-        program->TProg_F2->Edits[0]->setText("1000");
+        program->TProg_F2().Edits[0]->setText("1000");
         QLineEdit *edit = c.edit(*program);
         edit->setText(text);
         EXPECT_EQ(edit->text(), text) << context;
-        const QString totalBefore = program->TProg_F3->Label11->text();
-        activate(program->TProg_F3.get());
+        const QString totalBefore = program->TProg_F3().Label11->text();
+        activate(&program->TProg_F3());
         expectOutcome(c.outcome, text, context);
         if (c.outcome == Outcome::Computes)
             expectGeneralShowsItsQuantities(context);
         else
-            EXPECT_EQ(program->TProg_F3->Label11->text(), totalBefore) << context;
+            EXPECT_EQ(program->TProg_F3().Label11->text(), totalBefore) << context;
         expectNoInfiniteLabels(context);
     }
-    EXPECT_EQ(program->TProg_F2->ReferenceFuel[2], 0);
-    EXPECT_EQ(program->TProg_F3->Label7->text(), "0 руб/кв.м");
+    EXPECT_EQ(program->TProg_F2().fuel.ReferenceFuel[2], 0);
+    EXPECT_EQ(program->TProg_F3().Label7->text(), "0 руб/кв.м");
 }
 
 TEST_F(Hostile, ConsumptionBeyondTheNormTableIsRefusedOnTheCostPage)
@@ -164,20 +164,19 @@ TEST_F(Hostile, ConsumptionBeyondTheNormTableIsRefusedOnTheCostPage)
     for (const char *text : {"1E16", "2000000", "-1000"}) {
         const std::string context = std::string("TProg_F2 Edit1 = '") + text + "'";
         restart();
-        program->TProg_F2->Edits[0]->setText(text);
-        activate(program->TProg_F3.get());
-        const double total = program->TProg_F2->ReferenceFuelTotal;
+        program->TProg_F2().Edits[0]->setText(text);
+        activate(&program->TProg_F3());
+        const double total = program->TProg_F2().fuel.ReferenceFuelTotal;
         ASSERT_TRUE(std::isfinite(total)) << context;
         EXPECT_FALSE(general::normDefined(total)) << context;
-        EXPECT_TRUE(program->TProg_F2->NormWarning->isVisibleTo(program->TProg_F2.get()))
-            << context;
-        EXPECT_EQ(program->TProg_F2->Label40->text(), numberToText(total, u',') + " т.у.т.")
+        EXPECT_TRUE(program->TProg_F2().NormWarning->isVisibleTo(&program->TProg_F2())) << context;
+        EXPECT_EQ(program->TProg_F2().Label40->text(), numberToText(total, u',') + " т.у.т.")
             << context;
         EXPECT_EQ(takeMessages(),
                   QStringList{ApplicationTitle + u'|' +
                               errorBoxText(general::normUndefinedMessage(total, u','))})
             << context;
-        EXPECT_EQ(program->TProg_F3->Label11->text(), "0 руб.") << context;
+        EXPECT_EQ(program->TProg_F3().Label11->text(), "0 руб.") << context;
         expectNoInfiniteLabels(context);
     }
 }
@@ -185,22 +184,22 @@ TEST_F(Hostile, ConsumptionBeyondTheNormTableIsRefusedOnTheCostPage)
 TEST_F(Hostile, BoilerCalculatorFields)
 {
     const FieldCase cases[] = {
-        {"TT_F1 Edit2", [](Program &p) { return p.TT_F1->Edit2; }, "1E300", Outcome::Invalid},
-        {"TT_F1 Edit4", [](Program &p) { return p.TT_F1->Edit4; }, "12.5", Outcome::NotConverted},
-        {"TT_F1 Edit7", [](Program &p) { return p.TT_F1->Edit7; }, "-0", Outcome::Computes},
+        {"TT_F1 Edit2", [](Program &p) { return p.TT_F1().Edit2; }, "1E300", Outcome::Invalid},
+        {"TT_F1 Edit4", [](Program &p) { return p.TT_F1().Edit4; }, "12.5", Outcome::NotConverted},
+        {"TT_F1 Edit7", [](Program &p) { return p.TT_F1().Edit7; }, "-0", Outcome::Computes},
     };
     for (const FieldCase &c : cases) {
         const QString text = QString::fromUtf8(c.text);
         const std::string context = std::string(c.field) + " = '" + c.text + "'";
         restart();
         c.edit(*program)->setText(text);
-        const QString totalBefore = program->TT_F2->Label11->text();
-        activate(program->TT_F2.get());
+        const QString totalBefore = program->TT_F2().Label11->text();
+        activate(&program->TT_F2());
         expectOutcome(c.outcome, text, context);
         if (c.outcome == Outcome::Computes) {
             expectBoilerShowsItsQuantities(context);
         } else {
-            EXPECT_EQ(program->TT_F2->Label11->text(), totalBefore) << context;
+            EXPECT_EQ(program->TT_F2().Label11->text(), totalBefore) << context;
         }
         expectNoInfiniteLabels(context);
     }
@@ -240,21 +239,21 @@ TEST_F(Hostile, BoilerReportFileQuantities)
             for (const QString &line : lines)
                 file.write(report::toWindows1251(line) + "\r\n");
         }
-        activate(program->TT_F1.get());
+        activate(&program->TT_F1());
         // Chosen before the dialog shows: once it is up with its name field focused,
         // selectFile no longer fills that field and the watcher's accept would not close it.
-        program->TT_F1->OpenDialog1->selectFile(path);
+        program->TT_F1().OpenDialog1->selectFile(path);
         watcher->fileToChoose = path;
-        click(program->TT_F1->Button2);
+        click(program->TT_F1().Button2);
         expectOutcome(c.atLoad, text, context + " (loading)");
-        const QString totalBefore = program->TT_F2->Label11->text();
-        activate(program->TT_F2.get());
+        const QString totalBefore = program->TT_F2().Label11->text();
+        activate(&program->TT_F2());
         const Outcome onCostPage = c.atLoad == Outcome::Computes ? c.onCostPage : Outcome::Computes;
         expectOutcome(onCostPage, text, context);
         if (onCostPage == Outcome::Computes) {
             expectBoilerShowsItsQuantities(context);
         } else {
-            EXPECT_EQ(program->TT_F2->Label11->text(), totalBefore) << context;
+            EXPECT_EQ(program->TT_F2().Label11->text(), totalBefore) << context;
         }
         expectNoInfiniteLabels(context);
     }

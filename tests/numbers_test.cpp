@@ -1,4 +1,4 @@
-#include "app/numbers.h"
+#include "numbers.h"
 
 #include <QDate>
 #include <QLocale>

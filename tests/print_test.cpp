@@ -1,11 +1,11 @@
 #include "guifixture.h"
 
-#include "boiler/T_U1.h"
-#include "boiler/T_U2.h"
-#include "estimate/estimatepreview.h"
-#include "general/Prog_U.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "T_U1.h"
+#include "T_U2.h"
+#include "estimatepreview.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,9 +31,9 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
 {
     if (qEnvironmentVariableIsSet("DALKO_PRINT_JOB"))
         GTEST_SKIP() << "a print server is running for the end-to-end test";
-    program->TProg_F2->Edits[0]->setText("290,276");
-    activate(program->TProg_F3.get());
-    click(program->TProg_F3->Button1);
+    program->TProg_F2().Edits[0]->setText("290,276");
+    activate(&program->TProg_F3());
+    click(program->TProg_F3().Button1);
     const QStringList seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(seen[0].startsWith(Title + "В системе не установлен ни один принтер"))
@@ -42,10 +42,10 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
 
 TEST_F(Printing, AnUnconvertiblePercentageStopsTheBoilerEstimateFirst)
 {
-    program->TT_F1->Edit3->setText("");
-    activate(program->TT_F2.get());
+    program->TT_F1().Edit3->setText("");
+    activate(&program->TT_F2());
     EXPECT_EQ(takeMessages(), QStringList{Title + "'' is not a valid floating point value."});
-    click(program->TT_F2->Button1);
+    click(program->TT_F2().Button1);
     EXPECT_EQ(takeMessages(),
               QStringList{Title + "Расчет стоимости не завершен, смета не сформирована. "
                                   "'' is not a valid floating point value."});
@@ -103,31 +103,31 @@ class PrintEndToEnd : public GuiTest {
 
 TEST_F(PrintEndToEnd, GeneralEstimateReachesThePrinter)
 {
-    program->TProg_F->CheckBox1->setChecked(false);
-    program->TProg_F->Edit1->setText("ООО «Теплосеть»");
-    program->TProg_F->Edit6->setText("Котельная №3 и тепловые сети");
-    program->TProg_F2->Edits[0]->setText("290,276");
-    program->TProg_F3->Edit1->setText("1000");
-    activate(program->TProg_F3.get());
-    const QString printed = print(program->TProg_F3->Button1);
-    expectEveryValue(printed, program->TProg_F3->estimateReplacements());
+    program->TProg_F().CheckBox1->setChecked(false);
+    program->TProg_F().Edit1->setText("ООО «Теплосеть»");
+    program->TProg_F().Edit6->setText("Котельная №3 и тепловые сети");
+    program->TProg_F2().Edits[0]->setText("290,276");
+    program->TProg_F3().Edit1->setText("1000");
+    activate(&program->TProg_F3());
+    const QString printed = print(program->TProg_F3().Button1);
+    expectEveryValue(printed, program->TProg_F3().estimateReplacements());
     EXPECT_TRUE(printed.contains("114469,79"));
 }
 
 TEST_F(PrintEndToEnd, BoilerEstimateReachesThePrinter)
 {
-    activate(program->TT_F2.get());
-    const QString printed = print(program->TT_F2->Button1);
-    expectEveryValue(printed, program->TT_F2->estimateReplacements());
+    activate(&program->TT_F2());
+    const QString printed = print(program->TT_F2().Button1);
+    expectEveryValue(printed, program->TT_F2().estimateReplacements());
     EXPECT_TRUE(printed.contains("57926,51"));
 }
 
 TEST_F(PrintEndToEnd, ThePrintCarriesTheDateAndRateChosen)
 {
-    activate(program->TT_F2.get());
-    ASSERT_TRUE(chooseEstimateTerms(*program->TT_F2, QDate(2026, 1, 5)));
-    const QString printed = print(program->TT_F2->Button1);
-    expectEveryValue(printed, program->TT_F2->estimateReplacements());
+    activate(&program->TT_F2());
+    ASSERT_TRUE(chooseEstimateTerms(program->TT_F2(), QDate(2026, 1, 5)));
+    const QString printed = print(program->TT_F2().Button1);
+    expectEveryValue(printed, program->TT_F2().estimateReplacements());
     for (const char *value : {"05.01.2026", "22%", "59890,13"})
         EXPECT_TRUE(printed.contains(QString::fromUtf8(value))) << value;
 }
@@ -136,14 +136,14 @@ TEST_F(PrintEndToEnd, ThePrintCarriesTheDateAndRateChosen)
 // estimate reaches the printer chosen there (the default, as the dialog opens).
 TEST_F(PrintEndToEnd, ThePreviewPrintsOnlyThroughThePrintDialog)
 {
-    activate(program->TT_F2.get());
+    activate(&program->TT_F2());
     QFile::remove(job);
     QTimer::singleShot(0, [] {
         if (auto *preview =
                 qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget()))
             preview->reject();
     });
-    click(program->TT_F2->Button5);
+    click(program->TT_F2().Button5);
     QTest::qWait(1000);
     EXPECT_FALSE(QFileInfo::exists(job)) << "closing the preview printed";
 
@@ -159,8 +159,8 @@ TEST_F(PrintEndToEnd, ThePreviewPrintsOnlyThroughThePrintDialog)
         preview->printAction()->trigger();
         preview->reject();
     });
-    const QString printed = print(program->TT_F2->Button5);
-    expectEveryValue(printed, program->TT_F2->estimateReplacements());
+    const QString printed = print(program->TT_F2().Button5);
+    expectEveryValue(printed, program->TT_F2().estimateReplacements());
 }
 
 } // namespace

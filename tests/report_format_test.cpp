@@ -1,6 +1,6 @@
-#include "app/savefile.h"
 #include "reportfile/codepage.h"
 #include "reportfile/reportformat.h"
+#include "savefile.h"
 
 #include "error_message.h"
 #include "file_size_limit.h"

@@ -1,12 +1,12 @@
 #include "guifixture.h"
 #include "report_samples.h"
 
-#include "app/editablelist.h"
-#include "boiler/T_U1.h"
-#include "boiler/T_U2.h"
-#include "general/Prog_U.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
+#include "Prog_U.h"
+#include "Prog_U2.h"
+#include "Prog_U3.h"
+#include "T_U1.h"
+#include "T_U2.h"
+#include "editablelist.h"
 #include "reportfile/codepage.h"
 
 #include <QCheckBox>
@@ -71,10 +71,10 @@ TEST(ReportBindings, FollowTheFileLayout)
     }
     EXPECT_EQ(std::get<QLineEdit *>(
                   program.lastPage(report::Calculator::General).reportBindings()[7].target),
-              program.TProg_F2->Edits[0]);
+              program.TProg_F2().Edits[0]);
     EXPECT_EQ(std::get<double *>(
                   program.lastPage(report::Calculator::Boiler).reportBindings()[19].target),
-              &program.TT_F2->quantities.HourlyWage);
+              &program.TT_F2().quantities.HourlyWage);
 }
 
 class ReportPages : public GuiTest {
@@ -83,37 +83,38 @@ class ReportPages : public GuiTest {
     void saveGeneralAs(const QString &name)
     {
         watcher->fileToChoose = path(name);
-        click(program->TProg_F3->Button4);
+        click(program->TProg_F3().Button4);
     }
     void saveBoilerAs(const QString &name)
     {
         watcher->fileToChoose = path(name);
-        click(program->TT_F2->Button4);
+        click(program->TT_F2().Button4);
     }
     void loadGeneral(const QString &name)
     {
         watcher->fileToChoose = path(name);
-        click(program->TProg_F->Button2);
+        click(program->TProg_F().Button2);
     }
     void loadBoiler(const QString &name)
     {
         watcher->fileToChoose = path(name);
-        click(program->TT_F1->Button2);
+        click(program->TT_F1().Button2);
     }
     QStringList generalState() const
     {
         const Program &p = *program;
         QStringList state;
         for (QLineEdit *e :
-             {p.TProg_F->Edit1, p.TProg_F->Edit5, p.TProg_F->Edit6, p.TProg_F->Edit2,
-              p.TProg_F->Edit3, p.TProg_F->Edit4, p.TProg_F->Edit7, p.TProg_F3->Edit1})
+             {p.TProg_F().Edit1, p.TProg_F().Edit5, p.TProg_F().Edit6, p.TProg_F().Edit2,
+              p.TProg_F().Edit3, p.TProg_F().Edit4, p.TProg_F().Edit7, p.TProg_F3().Edit1})
             state << e->text();
         for (int n = 0; n < 9; ++n)
-            state << p.TProg_F2->Edits[n]->text() << p.TProg_F2->ResultLabels[n]->text();
-        for (EditableList *l : {p.TProg_F3->ComboBox1, p.TProg_F3->ComboBox2, p.TProg_F3->ComboBox3,
-                                p.TProg_F3->ComboBox4, p.TProg_F3->ComboBox5})
+            state << p.TProg_F2().Edits[n]->text() << p.TProg_F2().ResultLabels[n]->text();
+        for (EditableList *l :
+             {p.TProg_F3().ComboBox1, p.TProg_F3().ComboBox2, p.TProg_F3().ComboBox3,
+              p.TProg_F3().ComboBox4, p.TProg_F3().ComboBox5})
             state << QString::number(l->currentIndex());
-        return state << p.TProg_F2->Label40->text() << QString::number(p.TProg_F2->BaseNorm);
+        return state << p.TProg_F2().Label40->text() << QString::number(p.TProg_F2().fuel.BaseNorm);
     }
 
     QTemporaryDir dir;
@@ -147,7 +148,7 @@ TEST_F(ReportPages, NamesAndReplacingAnExistingFile)
     EXPECT_FALSE(QFile::exists(path("отчет.rvj.rvj")));
 
     watcher->fileToChoose.clear(); // cancel: nothing written, nothing said
-    click(program->TT_F2->Button4);
+    click(program->TT_F2().Button4);
     EXPECT_EQ(watcher->fileDialogs, 3);
     EXPECT_TRUE(takeMessages().isEmpty());
 }
@@ -165,34 +166,35 @@ TEST_F(ReportPages, SaveThatCannotBeCreatedSaysSo)
 TEST_F(ReportPages, GeneralRoundTripRecomputesTheHiddenPage)
 {
     Program &p = *program;
-    p.TProg_F->CheckBox1->setChecked(false);
+    p.TProg_F().CheckBox1->setChecked(false);
     const QStringList texts{"ООО «Тепло»", "г. Зарбинск", "Школа №5", "45000", "40", "30", "20"};
-    QLineEdit *first[] = {p.TProg_F->Edit1, p.TProg_F->Edit5, p.TProg_F->Edit6, p.TProg_F->Edit2,
-                          p.TProg_F->Edit3, p.TProg_F->Edit4, p.TProg_F->Edit7};
+    QLineEdit *first[] = {p.TProg_F().Edit1, p.TProg_F().Edit5, p.TProg_F().Edit6,
+                          p.TProg_F().Edit2, p.TProg_F().Edit3, p.TProg_F().Edit4,
+                          p.TProg_F().Edit7};
     for (int i = 0; i < 7; ++i)
         first[i]->setText(texts[i]);
     for (int n = 0; n < 9; ++n)
-        p.TProg_F2->Edits[n]->setText(QString::number(100 * (n + 1)));
-    p.TProg_F3->ComboBox1->setCurrentIndex(29);
-    p.TProg_F3->ComboBox2->setCurrentIndex(7);
-    p.TProg_F3->ComboBox3->setCurrentIndex(1);
-    p.TProg_F3->ComboBox5->setCurrentIndex(1);
-    p.TProg_F3->Edit1->setText("2500,5");
+        p.TProg_F2().Edits[n]->setText(QString::number(100 * (n + 1)));
+    p.TProg_F3().ComboBox1->setCurrentIndex(29);
+    p.TProg_F3().ComboBox2->setCurrentIndex(7);
+    p.TProg_F3().ComboBox3->setCurrentIndex(1);
+    p.TProg_F3().ComboBox5->setCurrentIndex(1);
+    p.TProg_F3().Edit1->setText("2500,5");
     const QStringList before = generalState();
     saveGeneralAs("полный");
 
     for (QLineEdit *e : first)
         e->setText("x");
-    for (QLineEdit *e : p.TProg_F2->Edits)
+    for (QLineEdit *e : p.TProg_F2().Edits)
         e->setText("7");
-    for (EditableList *l : {p.TProg_F3->ComboBox1, p.TProg_F3->ComboBox2, p.TProg_F3->ComboBox3,
-                            p.TProg_F3->ComboBox5})
+    for (EditableList *l : {p.TProg_F3().ComboBox1, p.TProg_F3().ComboBox2, p.TProg_F3().ComboBox3,
+                            p.TProg_F3().ComboBox5})
         l->setCurrentIndex(0);
-    p.TProg_F3->Edit1->setText("1");
+    p.TProg_F3().Edit1->setText("1");
     ASSERT_NE(generalState(), before);
 
     loadGeneral("полный.rvj");
-    EXPECT_FALSE(p.TProg_F2->isVisible());
+    EXPECT_FALSE(p.TProg_F2().isVisible());
     EXPECT_EQ(generalState(), before);
     EXPECT_TRUE(takeMessages().isEmpty());
 }
@@ -208,23 +210,23 @@ TEST_F(ReportPages, BoilerFileSetsFactorsAndTheCheckBox)
     lines[16] = "1";   // FuelCoef of liquid fuel, not the list's default
     writeBytes(path("к.rvj"), windowsLines(lines));
     loadBoiler("к.rvj");
-    EXPECT_FALSE(p.TT_F1->CheckBox1->isChecked());
-    EXPECT_TRUE(p.TT_F1->Edit1->isEnabled());
-    EXPECT_EQ(p.TT_F1->Edit1->text(), "ООО «Котельная»");
-    EXPECT_EQ(p.TT_F2->ComboBox1->currentText(), "11 и более");
-    EXPECT_EQ(p.TT_F2->ComboBox6->currentIndex(), 0); // the fuel of the loaded factor
-    EXPECT_EQ(p.TT_F2->quantities.FuelCoef, 1);
-    EXPECT_EQ(p.TT_F2->Label11->text(), "0 руб."); // nothing computes on loading
-    activate(p.TT_F2.get());
-    EXPECT_EQ(p.TT_F2->quantities.BoilerNorm, 505);
+    EXPECT_FALSE(p.TT_F1().CheckBox1->isChecked());
+    EXPECT_TRUE(p.TT_F1().Edit1->isEnabled());
+    EXPECT_EQ(p.TT_F1().Edit1->text(), "ООО «Котельная»");
+    EXPECT_EQ(p.TT_F2().ComboBox1->currentText(), "11 и более");
+    EXPECT_EQ(p.TT_F2().ComboBox6->currentIndex(), 0); // the fuel of the loaded factor
+    EXPECT_EQ(p.TT_F2().quantities.FuelCoef, 1);
+    EXPECT_EQ(p.TT_F2().Label11->text(), "0 руб."); // nothing computes on loading
+    activate(&p.TT_F2());
+    EXPECT_EQ(p.TT_F2().quantities.BoilerNorm, 505);
     // (505 × 0,5 × 0,9 × 1 + 85 × 1) × 178,57 with the file's factors, not the lists'.
-    EXPECT_EQ(p.TT_F2->quantities.LabourCost, 55758.48);
+    EXPECT_EQ(p.TT_F2().quantities.LabourCost, 55758.48);
 
     lines[7] = "true";
     writeBytes(path("к.rvj"), windowsLines(lines));
     loadBoiler("к.rvj");
-    EXPECT_TRUE(p.TT_F1->CheckBox1->isChecked());
-    EXPECT_EQ(p.TT_F1->Edit1->text(), "не задано");
+    EXPECT_TRUE(p.TT_F1().CheckBox1->isChecked());
+    EXPECT_EQ(p.TT_F1().Edit1->text(), "не задано");
     EXPECT_TRUE(takeMessages().isEmpty());
 }
 
@@ -241,11 +243,11 @@ TEST_F(ReportPages, ToleratedFormats)
     }
     const QByteArray utf8 = "\xEF\xBB\xBF" + lines.join("\r\n").toUtf8();
     for (const QByteArray &bytes : {lf, cr, utf8}) {
-        program->TProg_F2->Edits[0]->setText("0");
+        program->TProg_F2().Edits[0]->setText("0");
         writeBytes(path("f.rvj"), bytes);
         loadGeneral("f.rvj");
-        EXPECT_EQ(program->TProg_F->Edit1->text(), "Заказчик");
-        EXPECT_EQ(program->TProg_F2->ResultLabels[0]->text(), "344,5 т.у.т.");
+        EXPECT_EQ(program->TProg_F().Edit1->text(), "Заказчик");
+        EXPECT_EQ(program->TProg_F2().ResultLabels[0]->text(), "344,5 т.у.т.");
     }
     EXPECT_TRUE(takeMessages().isEmpty());
 }
@@ -268,7 +270,7 @@ TEST_F(ReportPages, RefusedFilesChangeNothing)
     seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(seen[0].contains("не файл отчета")) << seen[0].toStdString();
-    EXPECT_EQ(p.TT_F1->Edit1->text(), "не задано");
+    EXPECT_EQ(p.TT_F1().Edit1->text(), "не задано");
 
     // A short file: the first missing list index stops it before anything is assigned.
     writeBytes(path("short.rvj"), windowsLines(general.mid(0, 10)));
@@ -286,7 +288,7 @@ TEST_F(ReportPages, RefusedFilesChangeNothing)
     ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.rvj")).constData(), 0600), 0);
     for (const QString &name : {path("pipe.rvj"), QStringLiteral("/dev/zero")}) {
         watcher->fileToChoose = name;
-        click(program->TProg_F->Button2);
+        click(program->TProg_F().Button2);
         seen = takeMessages();
         ASSERT_EQ(seen.size(), 1) << name.toStdString();
         EXPECT_TRUE(seen[0].startsWith(Title + "Cannot open file \"" + name + "\". "))
@@ -303,10 +305,10 @@ TEST_F(ReportPages, IndexOutsideItsListSelectsNothing)
     lines[18] = "$1";
     writeBytes(path("i.rvj"), windowsLines(lines));
     loadGeneral("i.rvj");
-    EXPECT_EQ(program->TProg_F3->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(program->TProg_F3->ComboBox1->currentText(), "");
-    EXPECT_EQ(program->TProg_F3->ComboBox2->currentIndex(), -1);
-    EXPECT_EQ(program->TProg_F3->ComboBox3->currentIndex(), 1);
+    EXPECT_EQ(program->TProg_F3().ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(program->TProg_F3().ComboBox1->currentText(), "");
+    EXPECT_EQ(program->TProg_F3().ComboBox2->currentIndex(), -1);
+    EXPECT_EQ(program->TProg_F3().ComboBox3->currentIndex(), 1);
     EXPECT_TRUE(takeMessages().isEmpty());
 }
 
@@ -315,11 +317,11 @@ TEST_F(ReportPages, LoadedTextsStayInLockedCustomerFields)
     QStringList lines = GeneralDefaults;
     lines[0] = "ООО «Свет»";
     writeBytes(path("g.rvj"), windowsLines(lines));
-    ASSERT_TRUE(program->TProg_F->CheckBox1->isChecked());
+    ASSERT_TRUE(program->TProg_F().CheckBox1->isChecked());
     loadGeneral("g.rvj");
-    EXPECT_EQ(program->TProg_F->Edit1->text(), "ООО «Свет»");
-    EXPECT_FALSE(program->TProg_F->Edit1->isEnabled());
-    EXPECT_TRUE(program->TProg_F->CheckBox1->isChecked());
+    EXPECT_EQ(program->TProg_F().Edit1->text(), "ООО «Свет»");
+    EXPECT_FALSE(program->TProg_F().Edit1->isEnabled());
+    EXPECT_TRUE(program->TProg_F().CheckBox1->isChecked());
 }
 
 // The fuel and firing-mode lists show the items of the loaded factors, so that the screen
@@ -328,7 +330,7 @@ TEST_F(ReportPages, BoilerListsFollowTheLoadedFactors)
 {
     watcher->answer = QMessageBox::Yes; // each round saves over the last one
     auto modesInEstimate = [&] {
-        for (const estimate::Replacement &r : program->TT_F2->estimateReplacements())
+        for (const estimate::Replacement &r : program->TT_F2().estimateReplacements())
             if (r.placeholder == "#креж&")
                 return r.value;
         return QStringLiteral("<none>");
@@ -337,23 +339,23 @@ TEST_F(ReportPages, BoilerListsFollowTheLoadedFactors)
         for (int modes = 0; modes < int(boiler::FiringModes.size()); ++modes) {
             const std::string context =
                 "fuel " + std::to_string(fuel) + ", modes " + std::to_string(modes);
-            activate(program->TT_F2.get());
-            program->TT_F2->ComboBox6->setCurrentIndex(fuel);
-            emit program->TT_F2->ComboBox6->Change();
-            program->TT_F2->ComboBox7->setCurrentIndex(modes);
-            emit program->TT_F2->ComboBox7->Change();
-            const QString total = program->TT_F2->Label11->text();
+            activate(&program->TT_F2());
+            program->TT_F2().ComboBox6->setCurrentIndex(fuel);
+            emit program->TT_F2().ComboBox6->Change();
+            program->TT_F2().ComboBox7->setCurrentIndex(modes);
+            emit program->TT_F2().ComboBox7->Change();
+            const QString total = program->TT_F2().Label11->text();
             saveBoilerAs("котельная");
             takeMessages();
             // Another choice on screen, then the file back.
-            program->TT_F2->ComboBox6->setCurrentIndex((fuel + 1) % 3);
-            program->TT_F2->ComboBox7->setCurrentIndex((modes + 1) % 5);
-            activate(program->TT_F1.get());
+            program->TT_F2().ComboBox6->setCurrentIndex((fuel + 1) % 3);
+            program->TT_F2().ComboBox7->setCurrentIndex((modes + 1) % 5);
+            activate(&program->TT_F1());
             loadBoiler("котельная.rvj");
-            activate(program->TT_F2.get());
-            EXPECT_EQ(program->TT_F2->ComboBox6->currentIndex(), fuel) << context;
-            EXPECT_EQ(program->TT_F2->ComboBox7->currentIndex(), modes) << context;
-            EXPECT_EQ(program->TT_F2->Label11->text(), total) << context;
+            activate(&program->TT_F2());
+            EXPECT_EQ(program->TT_F2().ComboBox6->currentIndex(), fuel) << context;
+            EXPECT_EQ(program->TT_F2().ComboBox7->currentIndex(), modes) << context;
+            EXPECT_EQ(program->TT_F2().Label11->text(), total) << context;
             EXPECT_EQ(modesInEstimate(), QString::fromUtf16(boiler::FiringModes[modes].text))
                 << context;
         }
@@ -364,12 +366,12 @@ TEST_F(ReportPages, BoilerListsFollowTheLoadedFactors)
     QStringList lines = BoilerDefaults;
     lines[17] = "100"; // DiagNorm
     writeBytes(path("правка.rvj"), windowsLines(lines));
-    activate(program->TT_F1.get());
+    activate(&program->TT_F1());
     loadBoiler("правка.rvj");
-    activate(program->TT_F2.get());
-    EXPECT_EQ(program->TT_F2->ComboBox7->currentIndex(), -1);
-    EXPECT_EQ(program->TT_F2->quantities.DiagNorm, 100);
-    EXPECT_EQ(program->TT_F2->ComboBox6->currentIndex(), boiler::DefaultFuel);
+    activate(&program->TT_F2());
+    EXPECT_EQ(program->TT_F2().ComboBox7->currentIndex(), -1);
+    EXPECT_EQ(program->TT_F2().quantities.DiagNorm, 100);
+    EXPECT_EQ(program->TT_F2().ComboBox6->currentIndex(), boiler::DefaultFuel);
     EXPECT_EQ(takeMessages(), QStringList());
 }
 

@@ -2,7 +2,7 @@
 
 #include "estimate/templatefiles.h"
 
-#include "app/numbers.h"
+#include "numbers.h"
 
 #include "qstring_print.h"
 

@@ -1,4 +1,4 @@
-#include "app/vatlaw.h"
+#include "vatlaw.h"
 
 #include "qstring_print.h"
 

@@ -8,7 +8,7 @@
 
 #include "estimate/filler.h"
 
-#include "app/numbers.h"
+#include "numbers.h"
 
 #include "fuzzcheck.h"
 

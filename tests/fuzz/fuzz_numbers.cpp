@@ -4,7 +4,7 @@
 // Input: byte 0 picks the decimal separator (bit 0) and how the rest becomes a text
 // (bit 1: UTF-8, or raw UTF-16 code units so that any QChar can occur).
 
-#include "app/numbers.h"
+#include "numbers.h"
 
 #include "fuzzcheck.h"
 

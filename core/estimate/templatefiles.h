@@ -1,0 +1,42 @@
+#pragma once
+
+// Where the estimate templates are found and how a template file is read before it is
+// filled: a hostile or mistaken file is refused with a message naming it, before any layout.
+
+#include "savefile.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace dalko::estimate {
+
+// The shipped templates are 12 KB; a word processor's HTML with a picture inside stays far
+// below this, and anything larger would only make the layout crawl.
+inline constexpr qint64 MaxTemplateBytes = 4 * 1024 * 1024;
+// Each level of nested tables doubles the time the HTML import takes (16 levels: seconds,
+// 32: days); real templates nest two or three.
+inline constexpr int MaxTableNesting = 10;
+// Deeply nested elements of any kind make the import quadratic in the depth.
+inline constexpr int MaxElementNesting = 100;
+
+// The system-wide templates, installed by the package as configuration files.
+inline const QString SystemTemplateFolder = QStringLiteral("/etc/dalko");
+
+// The folders a template is looked for in, first match wins: the user's own copy, the
+// system-wide configuration, then the program's own folder.
+QStringList templateFolders(const QString &programFolder);
+// The full path of the template in the first of the folders that holds it; fails with a
+// message listing every path looked at.
+QString findTemplate(const QString &templateName, const QStringList &folders);
+
+// A template, or a file it names, read as readRegularFile reads: only a regular file of at most
+// MaxTemplateBytes.
+FileBytes readTemplateFile(const QString &path);
+
+// The template's HTML as text. Fails, naming the template, when it cannot be read, is larger
+// than MaxTemplateBytes, is not HTML text (an ODT or DOCX, a legacy Word document, a PDF, any
+// file with NUL bytes) or nests tables or elements too deeply.
+QString readTemplateHtml(const QString &path);
+
+} // namespace dalko::estimate
