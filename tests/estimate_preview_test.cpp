@@ -15,6 +15,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -22,10 +24,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dalko::test {
@@ -137,6 +141,45 @@ TEST_F(EstimatePreviewTest, LibreOfficeReadsEveryValueOfTheOdt)
 
 // After a failed recomputation nothing is printed, previewed or saved; the next completed
 // one lifts the refusal.
+// An SVG picture whose renderer would open a pipe and wait for ever ends in the error box at
+// once, and the program goes on.
+TEST_F(EstimatePreviewTest, AnSvgPictureNamingAPipeEndsInTheErrorBox)
+{
+    const QString fifo = dir.filePath("канал");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString svg = folder + "/рисунок.svg", form = folder + "/dalko-en.rv";
+    const auto removeTemplate = qScopeGuard([&] {
+        QFile::remove(svg);
+        QFile::remove(form);
+    });
+    const std::pair<QString, QByteArray> files[] = {
+        {svg, "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+              "xmlns:xlink=\"http://www.w3.org/1999/xlink\"><image xlink:href=\"" +
+                  QFile::encodeName(fifo) + "\" width=\"9\" height=\"9\"/></svg>"},
+        {form, "<html><body><p>#ЧИСЛО&amp;</p><img src=\"рисунок.svg\"></body></html>"}};
+    for (const auto &[path, bytes] : files) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    enterGeneralWorkedExample();
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(takeMessages(),
+              QStringList{Title + QStringLiteral("Смета не сформирована: рисунок \"%1\" шаблона "
+                                                 "сметы в формате SVG, а смета показывает только "
+                                                 "рисунки из точек: сохраните его как PNG или "
+                                                 "JPEG.")
+                                      .arg(svg)});
+    QFile::remove(form);
+    EXPECT_TRUE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
 TEST_F(EstimatePreviewTest, AnIncompleteCalculationIsRefusedUntilItCompletes)
 {
     program->TProg_F->Edit2->setText("");

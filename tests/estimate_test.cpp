@@ -2,6 +2,7 @@
 #include "estimate/filler.h"
 #include "estimate/generalestimate.h"
 #include "estimate/templatecheck.h"
+#include "estimate/templatefiles.h"
 
 #include "error_message.h"
 #include "qstring_print.h"
@@ -274,12 +275,27 @@ TEST_F(Filler, ReplacesEveryOccurrenceAndOnlyWholePlaceholders)
     EXPECT_EQ(original.readAll(), before);
 }
 
-TEST_F(Filler, LaterReplacementsActOnEarlierValues)
+// A value is final: what it brings in is never taken for a placeholder, whatever the order.
+TEST_F(Filler, ValuesAreInsertedNeverSearched)
 {
     DocumentFiller filler;
-    filler.open(fixture("<p>[#a&][#b&][#c&]</p>"));
-    filler.fill({{"#a&", "#b&"}, {"#b&", "B"}, {"#c&", ""}, {"#a&", "#a&#a&"}});
-    EXPECT_EQ(filler.plainText(), "[B][B][]");
+    filler.open(fixture("<p>[#a&][#b&][#c&] ##b& #a#c& #b</p>"));
+    const QStringList missing =
+        filler.fill({{"#a&", "#b&"}, {"#b&", "B"}, {"#c&", ""}, {"#a&", "#a&#a&"}, {"#нет&", "x"}});
+    EXPECT_EQ(filler.plainText(), "[#b&][B][] #B #a #b");
+    EXPECT_EQ(missing, QStringList{"#нет&"});
+}
+
+TEST_F(Filler, TemplateWithoutAnyPlaceholderIsRefused)
+{
+    DocumentFiller filler;
+    const QString path = fixture("<p>Смета</p>");
+    filler.open(path);
+    const QString message = test::errorMessage([&] { filler.fill({{"#a&", "1"}, {"#b&", "2"}}); });
+    EXPECT_EQ(message, QStringLiteral("В шаблоне сметы \"%1\" нет ни одной метки этой сметы (#a& "
+                                      "и других): смета вышла бы пустой. Проверьте, тот ли это "
+                                      "шаблон")
+                           .arg(path));
 }
 
 TEST_F(Filler, KeepsTheFormatOfThePlaceholder)
@@ -455,10 +471,14 @@ TEST_F(Filler, LayoutsBeyondAnyPageEndWithAMessage)
 TEST_F(Filler, ManyOccurrencesInOneParagraph)
 {
     // Searching the paragraph anew for each occurrence took minutes here.
-    constexpr int Occurrences = 100000;
+    constexpr int Occurrences = int(MaxPlaceholderTexts);
+    const QByteArray paragraph = "<p>" + QByteArray("#a& ").repeated(Occurrences) + "</p>";
     DocumentFiller filler;
-    filler.open(fixture("<p>" + QByteArray("#a& ").repeated(Occurrences) + "</p>"));
+    filler.open(fixture(paragraph));
     filler.replaceAll("#a&", "1,5");
+    EXPECT_EQ(filler.plainText(), QString("1,5 ").repeated(Occurrences));
+    filler.open(fixture(paragraph));
+    filler.fill({{"#a&", "1,5"}});
     EXPECT_EQ(filler.plainText(), QString("1,5 ").repeated(Occurrences));
 }
 
