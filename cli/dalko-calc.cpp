@@ -17,12 +17,17 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
+#include <iterator>
 #include <optional>
+#include <sys/stat.h>
 #include <variant>
 
 namespace {
@@ -41,6 +46,18 @@ struct Options {
     std::optional<report::Calculator> checkTemplate;
     QString templateFile;
 };
+
+// Two names of one file: the same file on disk, or the same path where there is none yet.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+        ::stat(QFile::encodeName(b).constData(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) ==
+           QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
 
 std::optional<report::Calculator> calculatorNamed(const QString &name)
 {
@@ -132,6 +149,20 @@ std::variant<Options, QString> CommandLine::options() const
         if (name->isEmpty())
             return QStringLiteral("--%1: пустое имя файла.").arg(option->names().constFirst());
     }
+    // Checked before anything is written: a later output would replace an earlier one, or
+    // the report file itself.
+    for (auto first = std::begin(outputs); first != std::end(outputs); ++first) {
+        const QString firstName = QStringLiteral("--") + first->first->names().constFirst();
+        if (first->second->isEmpty())
+            continue;
+        if (sameFile(*first->second, options.file))
+            return QStringLiteral("%1: это читаемый файл отчета \"%2\".")
+                .arg(firstName, options.file);
+        for (auto second = std::next(first); second != std::end(outputs); ++second)
+            if (!second->second->isEmpty() && sameFile(*first->second, *second->second))
+                return QStringLiteral("%1 и --%2: один и тот же файл \"%3\".")
+                    .arg(firstName, second->first->names().constFirst(), *first->second);
+    }
     options.print = m_parser.isSet(m_print);
     return options;
 }
@@ -149,6 +180,8 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     const QStringList files = m_parser.positionalArguments();
     if (files.size() > 1)
         return QStringLiteral("--check-template: не более одного файла шаблона.");
+    if (files.size() == 1 && files.front().isEmpty())
+        return QStringLiteral("--check-template: пустое имя файла шаблона.");
     options.templateFile = files.value(0);
     return options;
 }
@@ -235,18 +268,25 @@ void writeEstimate(Program &program, bool &failed, const Options &options,
 {
     if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
         estimate::DocumentFiller filler;
+        QStringList missing;
         if (!step(program, failed, [&] {
                 filler.open(templatePath);
-                filler.fill(replacements);
+                missing = filler.fill(replacements);
             }))
             return;
+        if (!missing.isEmpty())
+            printText(stderr, estimate::missingPlaceholdersWarning(missing) + u'\n');
         if (!options.pdf.isEmpty())
             step(program, failed, [&] { saveFile(options.pdf, filler.pdfBytes()); });
         if (!options.odt.isEmpty())
             step(program, failed, [&] { saveFile(options.odt, filler.odtBytes()); });
     }
     if (options.print)
-        step(program, failed, [&] { estimate::printEstimate(templatePath, replacements); });
+        step(program, failed, [&] {
+            const QStringList missing = estimate::printEstimate(templatePath, replacements);
+            if (!missing.isEmpty() && options.pdf.isEmpty() && options.odt.isEmpty())
+                printText(stderr, estimate::missingPlaceholdersWarning(missing) + u'\n');
+        });
 }
 
 // --check-template: what the template lacks and what it holds that no estimate knows.
@@ -254,6 +294,7 @@ int checkTemplate(report::Calculator kind, const QString &file)
 {
     try {
         const QString path = file.isEmpty() ? installedTemplate(kind) : file;
+        printText(stdout, QStringLiteral("Шаблон: %1\n").arg(QDir::toNativeSeparators(path)));
         const estimate::TemplateCheck check = estimate::checkTemplate(
             path, kind == report::Calculator::General ? estimate::Estimate::General
                                                       : estimate::Estimate::Boiler);

@@ -284,7 +284,8 @@ TEST_F(Calc, CheckTemplate)
 {
     Outcome r = calc({"--check-template", "general"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringList());
+    EXPECT_EQ(r.out, QStringList{"Шаблон: " + QFileInfo(QStringLiteral(DALKO_CALC)).absolutePath() +
+                                 "/dalko-en.rv"});
 
     const QString shipped = QFileInfo(QStringLiteral(DALKO_CALC)).absolutePath() + "/dalko-t.rv";
     QFile original(shipped);
@@ -298,6 +299,7 @@ TEST_F(Calc, CheckTemplate)
     edited.close();
     r = calc({"--check-template", "boiler", edited.fileName()});
     EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.front(), "Шаблон: " + edited.fileName());
     EXPECT_EQ(r.out.filter("#к6&").size(), 1) << r.out.join('\n').toStdString();
     EXPECT_EQ(r.out.filter("#k6&").size(), 1) << r.out.join('\n').toStdString();
 
