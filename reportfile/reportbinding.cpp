@@ -106,6 +106,10 @@ void save(QFileDialog *dialog, const QStringList &lines, Calculator calculator)
     if (path.isEmpty())
         return;
     writeFile(path, lines);
+    if (needsUtf8(lines))
+        QMessageBox::information(dialog->parentWidget(), QStringLiteral("Information"),
+                                 QStringLiteral("Файл сохранен в кодировке UTF-8: в названиях есть "
+                                                "буквы, которых нет в Windows-1251"));
     if (calculator == Calculator::Boiler)
         QMessageBox::information(dialog->parentWidget(), QStringLiteral("Information"),
                                  QStringLiteral("Файл отчета сохранен"));

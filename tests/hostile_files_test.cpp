@@ -207,7 +207,7 @@ TEST_F(HostileFiles, WhatIsNoReportFileIsRefusedAtOnce)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         ASSERT_EQ(ftruncate(file.handle(), 3LL << 30), 0);
     }
-    const QString tooLarge = QStringLiteral("Файл слишком велик для файла отчета (больше 1 МБ)");
+    const QString tooLarge = QStringLiteral("Файл слишком велик для файла отчета (больше 3 МБ)");
     const std::pair<QString, QString> cases[] = {
         {fifo, "Это канал, а не обычный файл."},
         {"/dev/zero", "Это устройство, а не обычный файл."},
@@ -478,6 +478,23 @@ TEST_F(HostileFiles, OutputsThatCollideAreRefusedBeforeAnythingIsWritten)
         EXPECT_FALSE(QFileInfo::exists(out));
         EXPECT_EQ(contents(input), before);
     }
+}
+
+// A name Windows-1251 cannot hold comes back letter for letter; an ordinary file byte for byte.
+TEST_F(HostileFiles, ReportFilesKeepEveryLetter)
+{
+    QStringList tatar = test::BoilerDefaults;
+    tatar[0] = "ООО «Җәүһәр»";
+    tatar[7] = "false"; // a customer is given
+    for (const QStringList &lines : {tatar, test::BoilerDefaults}) {
+        const QString input = reportFile(lines), output = dir.filePath("копия.rvj");
+        const Outcome r = calc({"--save", output, input});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(contents(output), contents(input));
+        EXPECT_EQ(report::readFile(output), lines);
+    }
+    EXPECT_TRUE(contents(reportFile(tatar)).startsWith("\xEF\xBB\xBF"));
+    EXPECT_FALSE(contents(reportFile(test::BoilerDefaults)).startsWith("\xEF\xBB\xBF"));
 }
 
 // The firm's own template that cannot be read is named, not passed over for another.

@@ -162,6 +162,22 @@ TEST_F(ReportPages, SaveThatCannotBeCreatedSaysSo)
         << seen[0].toStdString();
 }
 
+// A name with letters Windows-1251 lacks is saved in UTF-8, said once, and loads back whole.
+TEST_F(ReportPages, LettersWindows1251LacksAreKept)
+{
+    const QString tatar = QStringLiteral("ООО «Җәүһәр»");
+    program->TProg_F->CheckBox1->setChecked(false);
+    program->TProg_F->Edit1->setText(tatar);
+    saveGeneralAs("татарский");
+    EXPECT_EQ(takeMessages(), QStringList{"Information|Файл сохранен в кодировке UTF-8: в "
+                                          "названиях есть буквы, которых нет в Windows-1251"});
+    EXPECT_TRUE(contents(path("татарский.rvj")).startsWith("\xEF\xBB\xBF" + tatar.toUtf8()));
+    program->TProg_F->Edit1->setText("x");
+    loadGeneral("татарский.rvj");
+    EXPECT_EQ(program->TProg_F->Edit1->text(), tatar);
+    EXPECT_TRUE(takeMessages().isEmpty());
+}
+
 TEST_F(ReportPages, GeneralRoundTripRecomputesTheHiddenPage)
 {
     Program &p = *program;
