@@ -155,7 +155,9 @@ void CustomerPage::Button2Click()
 {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
         return;
-    m_program.loadReport(m_calculator, report::readFile(OpenDialog1->selectedFiles().front()));
+    report::showLoadNotes(
+        this,
+        m_program.loadReport(m_calculator, report::readFile(OpenDialog1->selectedFiles().front())));
 }
 
 } // namespace dalko

@@ -49,7 +49,7 @@ QWidget *Program::screenAfterSplash()
     errors.run([&] {
         const QStringList lines = report::readFile(m_reportAtStart);
         const report::Calculator calculator = calculatorOf(lines);
-        loadReport(calculator, lines);
+        report::showLoadNotes(nullptr, loadReport(calculator, lines));
         screen = calculator == report::Calculator::General ? static_cast<QWidget *>(TProg_F.get())
                                                            : TT_F1.get();
     });
@@ -76,11 +76,13 @@ QStringList Program::reportLines(report::Calculator calculator) const
     return report::collect(lastPage(calculator).reportBindings(), regional.decimal);
 }
 
-void Program::loadReport(report::Calculator calculator, const QStringList &lines)
+QStringList Program::loadReport(report::Calculator calculator, const QStringList &lines)
 {
     CostPage &page = lastPage(calculator);
-    report::assign(page.reportBindings(), calculator, lines, regional.decimal, errors);
+    const QStringList notes =
+        report::assign(page.reportBindings(), calculator, lines, regional.decimal, errors);
     page.reportLoaded();
+    return notes;
 }
 
 QString Program::installDir() { return QCoreApplication::applicationDirPath(); }

@@ -65,8 +65,9 @@ struct Program {
     // The last page of a calculator, which binds the lines of its report files.
     CostPage &lastPage(report::Calculator calculator) const;
     QStringList reportLines(report::Calculator calculator) const;
-    // Assigns the lines of a report file to the pages, as "Загрузить данные" does.
-    void loadReport(report::Calculator calculator, const QStringList &lines);
+    // Assigns the lines of a report file to the pages, as "Загрузить данные" does; the notes
+    // on lines not taken as written (report::assign).
+    QStringList loadReport(report::Calculator calculator, const QStringList &lines);
 
     // The folder of the executable, where the templates and pictures lie.
     static QString installDir();

@@ -318,8 +318,11 @@ int run(Program &program, const Options &options)
     if (!step(program, failed, [&] { lines = report::readFile(options.file); }))
         return 1;
     const report::Calculator kind = options.kind.value_or(calculatorOf(lines));
-    if (!step(program, failed, [&] { program.loadReport(kind, lines); }))
+    QStringList notes;
+    if (!step(program, failed, [&] { notes = program.loadReport(kind, lines); }))
         return 1;
+    for (const QString &note : notes)
+        printText(stderr, QStringLiteral("Предупреждение (файл отчета): %1\n").arg(note));
     const bool general = kind == report::Calculator::General;
     const bool computed = general
                               ? step(program, failed, [&] { program.TProg_F2->FormActivate(); }) &&

@@ -144,8 +144,11 @@ void TProg_F2::RecomputeBaseNorm()
 report::BoundLines TProg_F2::reportBindings() const
 {
     report::BoundLines lines;
-    for (QLineEdit *consumption : Edits)
-        lines.append({report::LineKind::NumericText, consumption});
+    for (int n = 0; n < general::ResourceCount; ++n)
+        lines.append({report::LineKind::NumericText, Edits[n], [n](const QString &text, QChar d) {
+                          return general::referenceFuel(text, n, d) == 0 &&
+                                 textToNumber(text, d).store() != 0;
+                      }});
     return lines;
 }
 

@@ -66,6 +66,28 @@ QString chooseSaveName(QFileDialog *dialog)
     return path;
 }
 
+// Why a loaded line is not taken as it reads; empty when it is.
+QString noteOn(const BoundLine &binding, const QString &text, QChar decimal)
+{
+    if (text.isEmpty())
+        return {};
+    if (binding.kind == LineKind::NumericText) {
+        try {
+            textToNumber(text, decimal).store();
+        } catch (const Error &) {
+            return QStringLiteral("не число, считается 0");
+        }
+        if (binding.countsAsZero && binding.countsAsZero(text, decimal))
+            return QStringLiteral("слишком велико для расчета, считается 0");
+    } else if (const auto *list = std::get_if<EditableList *>(&binding.target)) {
+        const int index = textToInteger(text);
+        if (index < -1 || index >= (*list)->count())
+            return QStringLiteral("такого пункта в списке нет (пунктов: %1), ничего не выбрано")
+                .arg((*list)->count());
+    }
+    return {};
+}
+
 } // namespace
 
 QStringList collect(const BoundLines &bindings, QChar decimal)
@@ -76,16 +98,29 @@ QStringList collect(const BoundLines &bindings, QChar decimal)
     return lines;
 }
 
-void assign(const BoundLines &bindings, Calculator calculator, const QStringList &lines,
-            QChar decimal, ErrorReporter &errors)
+QStringList assign(const BoundLines &bindings, Calculator calculator, const QStringList &lines,
+                   QChar decimal, ErrorReporter &errors)
 {
     validate(calculator, lines, decimal);
+    QStringList notes;
     for (int number = 1; number <= bindings.size(); ++number) {
         const BoundLine &binding = bindings[number - 1];
         // A number written under the other decimal separator loads with the current one.
-        assignLine(binding.target, loadedText(binding.kind, line(lines, number), decimal), decimal);
+        const QString text = loadedText(binding.kind, line(lines, number), decimal);
+        if (const QString note = noteOn(binding, text, decimal); !note.isEmpty())
+            notes << QStringLiteral("строка %1, \"%2\": %3").arg(number).arg(text, note);
+        assignLine(binding.target, text, decimal);
         errors.rethrowPending();
     }
+    return notes;
+}
+
+void showLoadNotes(QWidget *parent, const QStringList &notes)
+{
+    if (!notes.isEmpty())
+        QMessageBox::warning(parent, ApplicationTitle,
+                             QStringLiteral("Файл отчета загружен, но не всё в нем понятно:\n") +
+                                 notes.join(u'\n'));
 }
 
 QFileDialog *makeSaveDialog(QWidget *page)

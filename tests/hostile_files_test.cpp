@@ -497,6 +497,23 @@ TEST_F(HostileFiles, ReportFilesKeepEveryLetter)
     EXPECT_FALSE(contents(reportFile(test::BoilerDefaults)).startsWith("\xEF\xBB\xBF"));
 }
 
+// A number line that does not convert is loaded as written and named; empty lines are not.
+TEST_F(HostileFiles, NumbersTakenAsZeroAreNamed)
+{
+    QStringList lines = test::GeneralDefaults;
+    lines[7] = "1 234,5";
+    Outcome r = calc({reportFile(lines, "странный.rvj")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Предупреждение (файл отчета): строка 8, \"1 234,5\": не число, считается "
+                     "0\n");
+    EXPECT_TRUE(r.out.contains("ReferenceFuel1\t0\n"));
+    for (int n : {7, 8, 9, 10, 11, 12, 13, 14, 15, 21})
+        lines[n] = "";
+    r = calc({reportFile(lines, "пустой.rvj")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+}
+
 // The firm's own template that cannot be read is named, not passed over for another.
 TEST_F(HostileFiles, UserTemplateThatCannotBeReadIsNamed)
 {
