@@ -497,6 +497,40 @@ TEST_F(HostileFiles, ReportFilesKeepEveryLetter)
     EXPECT_FALSE(contents(reportFile(test::BoilerDefaults)).startsWith("\xEF\xBB\xBF"));
 }
 
+// A save keeps the mode and owner of the file it replaces and never splits a hard link.
+TEST_F(HostileFiles, SaveKeepsModeAndOwnerAndRefusesAHardLink)
+{
+    const QString input = reportFile();
+    const QString target = dir.filePath("чужой.rvj");
+    report::writeFile(target, {"старый"});
+    const QByteArray name = QFile::encodeName(target);
+    ASSERT_EQ(chmod(name.constData(), 0640), 0);
+    // As root, the file of another user stays that user's.
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(name.constData(), 4321, 4321), 0);
+    }
+    Outcome r = calc({"--save", target, input});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(contents(target), contents(input));
+    struct stat info {};
+    ASSERT_EQ(stat(name.constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 4321u);
+    }
+
+    const QString linked = dir.filePath("ссылка.rvj");
+    ASSERT_EQ(link(name.constData(), QFile::encodeName(linked).constData()), 0);
+    const QByteArray before = contents(target);
+    r = calc({"--save", linked, reportFile(test::GeneralDefaults, "общий.rvj")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("жесткие ссылки")) << r.err.toStdString();
+    EXPECT_EQ(contents(linked), before);
+    EXPECT_EQ(contents(target), before);
+}
+
 // A number line that does not convert is loaded as written and named; empty lines are not.
 TEST_F(HostileFiles, NumbersTakenAsZeroAreNamed)
 {
