@@ -11,6 +11,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cmath>
+#include <optional>
+
 namespace dalko {
 
 namespace {
@@ -146,8 +149,11 @@ report::BoundLines TProg_F2::reportBindings() const
     report::BoundLines lines;
     for (int n = 0; n < general::ResourceCount; ++n)
         lines.append({report::LineKind::NumericText, Edits[n], [n](const QString &text, QChar d) {
+                          // Counted as 0 though it does not convert or is worth at least a
+                          // hundredth of a tonne: an amount too small rounds to 0 rightly.
+                          const std::optional<long double> amount = parseNumber(text, d);
                           return general::referenceFuel(text, n, d) == 0 &&
-                                 textToNumber(text, d).store() != 0;
+                                 !(amount && std::fabs(*amount * general::FuelFactors[n]) < 0.005L);
                       }});
     return lines;
 }

@@ -72,13 +72,12 @@ QString noteOn(const BoundLine &binding, const QString &text, QChar decimal)
     if (text.isEmpty())
         return {};
     if (binding.kind == LineKind::NumericText) {
-        try {
-            textToNumber(text, decimal).store();
-        } catch (const Error &) {
-            return QStringLiteral("не число, считается 0");
-        }
-        if (binding.countsAsZero && binding.countsAsZero(text, decimal))
-            return QStringLiteral("слишком велико для расчета, считается 0");
+        const bool converts = parseNumber(text, decimal).has_value();
+        if (binding.countedAsZero && binding.countedAsZero(text, decimal))
+            return converts ? QStringLiteral("слишком велико для расчета, считается 0")
+                            : QStringLiteral("не число, считается 0");
+        if (!converts)
+            return QStringLiteral("не число");
     } else if (const auto *list = std::get_if<EditableList *>(&binding.target)) {
         const int index = textToInteger(text);
         if (index < -1 || index >= (*list)->count())

@@ -31,9 +31,9 @@ using LineTarget = std::variant<QLineEdit *, EditableList *, QCheckBox *, double
 struct BoundLine {
     LineKind kind;
     LineTarget target;
-    // Whether the page counts a text that converts as 0 all the same (a consumption too large
-    // to compute); none where it never does.
-    std::function<bool(const QString &text, QChar decimal)> countsAsZero = {};
+    // Whether the page counts a text as 0 though it says more (a consumption that does not
+    // convert or is too large to compute); none where the page never does.
+    std::function<bool(const QString &text, QChar decimal)> countedAsZero = {};
 };
 using BoundLines = QList<BoundLine>;
 

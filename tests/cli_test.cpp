@@ -188,13 +188,15 @@ TEST_F(Calc, ReportFilesGiveTheSameQuantitiesUnderEitherSeparator)
         const Outcome reloaded = calc({saved}, "en_US.UTF-8");
         EXPECT_EQ(quantitiesOf(reloaded), quantitiesOf(russian)) << lines.join('|').toStdString();
     }
-    // A salary that converts neither way fails at its step under both.
+    // A salary that converts neither way is named on loading, then fails at its step.
     QStringList broken = BoilerDefaults;
     broken[3] = "1,2,3";
     for (const char *locale : {"ru_RU.UTF-8", "en_US.UTF-8"}) {
         const Outcome r = calc({file("broken.rvj", broken)}, locale);
         EXPECT_EQ(r.status, 1) << locale;
-        EXPECT_EQ(r.err, "'1,2,3' is not a valid floating point value.\n") << locale;
+        EXPECT_EQ(r.err, "Предупреждение (файл отчета): строка 4, \"1,2,3\": не число\n"
+                         "'1,2,3' is not a valid floating point value.\n")
+            << locale;
     }
 }
 
