@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -178,6 +179,29 @@ TEST_F(EstimatePreviewTest, AnSvgPictureNamingAPipeEndsInTheErrorBox)
     QFile::remove(form);
     EXPECT_TRUE(withPreview(program->TProg_F3.get(), [](auto &) {}));
     EXPECT_EQ(takeMessages(), QStringList());
+}
+
+// A template that lacks a placeholder still gives the estimate, and the window then says which
+// value is not in it.
+TEST_F(EstimatePreviewTest, WhatTheTemplateLeftOutIsSaidOnceTheEstimateIsMade)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString form = folder + "/dalko-en.rv";
+    const auto removeTemplate = qScopeGuard([&] { QFile::remove(form); });
+    QByteArray html = contents(QCoreApplication::applicationDirPath() + "/dalko-en.rv");
+    ASSERT_TRUE(html.contains("#прописью&"));
+    html.replace("#прописью&", "");
+    {
+        QFile file(form);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(html);
+    }
+    enterGeneralWorkedExample();
+    EXPECT_TRUE(withPreview(program->TProg_F3.get(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList{Title + "Предупреждение: в шаблоне сметы нет меток "
+                                                  "#прописью& — их значения в смету не попали. "
+                                                  "Проверьте шаблон: dalko-calc --check-template"});
 }
 
 TEST_F(EstimatePreviewTest, AnIncompleteCalculationIsRefusedUntilItCompletes)
