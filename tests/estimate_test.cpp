@@ -286,6 +286,26 @@ TEST_F(Filler, ValuesAreInsertedNeverSearched)
     EXPECT_EQ(missing, QStringList{"#нет&"});
 }
 
+// For ordinary values, whose texts hold no placeholder, the one pass makes the very document
+// that replacing one placeholder after another made, so the printed estimate stays the same.
+TEST_F(Filler, OrdinaryEstimatesAreFilledAsBefore)
+{
+    const std::pair<const char *, QList<Replacement>> estimates[] = {
+        {"dalko-en.rv", generalReplacements(generalExample())},
+        {"dalko-t.rv", boilerReplacements(boilerDefaults())},
+    };
+    for (const auto &[name, replacements] : estimates) {
+        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+        DocumentFiller onePass, oneByOne;
+        onePass.open(path);
+        EXPECT_EQ(onePass.fill(replacements), QStringList()) << name;
+        oneByOne.open(path);
+        for (const Replacement &replacement : replacements)
+            oneByOne.replaceAll(replacement.placeholder, replacement.value);
+        EXPECT_EQ(onePass.document().toHtml(), oneByOne.document().toHtml()) << name;
+    }
+}
+
 TEST_F(Filler, TemplateWithoutAnyPlaceholderIsRefused)
 {
     DocumentFiller filler;
