@@ -47,7 +47,7 @@ QWidget *Program::screenAfterSplash()
     errors.run([&] {
         const QStringList lines = report::readFile(m_reportAtStart);
         const report::Calculator calculator = calculatorOf(lines);
-        loadReport(calculator, lines);
+        report::showLoadNotes(nullptr, loadReport(calculator, lines));
         screen = calculator == report::Calculator::General
                      ? static_cast<QWidget *>(m_customer.get())
                      : m_boilerCustomer.get();
@@ -73,11 +73,13 @@ QStringList Program::reportLines(report::Calculator calculator) const
     return report::collect(lastPage(calculator).reportBindings(), regional.decimal);
 }
 
-void Program::loadReport(report::Calculator calculator, const QStringList &lines)
+QStringList Program::loadReport(report::Calculator calculator, const QStringList &lines)
 {
     CostPage &page = lastPage(calculator);
-    report::assign(page.reportBindings(), calculator, lines, regional.decimal, errors);
+    const QStringList notes =
+        report::assign(page.reportBindings(), calculator, lines, regional.decimal, errors);
     page.reportLoaded();
+    return notes;
 }
 
 report::Calculator calculatorOf(const QStringList &lines)

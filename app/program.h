@@ -38,7 +38,9 @@ struct Program : Session {
     // The last page of a calculator, which binds the lines of its report files.
     CostPage &lastPage(report::Calculator calculator) const;
     QStringList reportLines(report::Calculator calculator) const;
-    void loadReport(report::Calculator calculator, const QStringList &lines) override;
+    // Assigns the lines of a report file to the pages, as "Загрузить данные" does; the notes
+    // on lines not taken as written (report::assign).
+    QStringList loadReport(report::Calculator calculator, const QStringList &lines) override;
 
     dalko::TLogo_F &TLogo_F() const { return *m_logo; } // the main window
     dalko::TProg_F &TProg_F() const { return *m_customer; }

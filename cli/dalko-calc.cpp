@@ -17,10 +17,15 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cstdio>
+#include <iterator>
 #include <optional>
+#include <sys/stat.h>
 #include <variant>
 
 namespace {
@@ -41,6 +46,18 @@ struct Options {
     std::optional<report::Calculator> checkTemplate;
     QString templateFile;
 };
+
+// Two names of one file: the same file on disk, or the same path where there is none yet.
+bool sameFile(const QString &a, const QString &b)
+{
+    struct stat first {};
+    struct stat second {};
+    if (::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+        ::stat(QFile::encodeName(b).constData(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) ==
+           QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
 
 std::optional<report::Calculator> calculatorNamed(const QString &name)
 {
@@ -142,6 +159,20 @@ std::variant<Options, QString> CommandLine::options() const
         if (name->isEmpty())
             return QStringLiteral("--%1: пустое имя файла.").arg(option->names().constFirst());
     }
+    // Checked before anything is written: a later output would replace an earlier one, or
+    // the report file itself.
+    for (auto first = std::begin(outputs); first != std::end(outputs); ++first) {
+        const QString firstName = QStringLiteral("--") + first->first->names().constFirst();
+        if (first->second->isEmpty())
+            continue;
+        if (sameFile(*first->second, options.file))
+            return QStringLiteral("%1: это читаемый файл отчета \"%2\".")
+                .arg(firstName, options.file);
+        for (auto second = std::next(first); second != std::end(outputs); ++second)
+            if (!second->second->isEmpty() && sameFile(*first->second, *second->second))
+                return QStringLiteral("%1 и --%2: один и тот же файл \"%3\".")
+                    .arg(firstName, second->first->names().constFirst(), *first->second);
+    }
     options.print = m_parser.isSet(m_print);
     if (m_parser.isSet(m_date)) {
         options.terms.date = QDate::fromString(m_parser.value(m_date), Qt::ISODate);
@@ -170,6 +201,8 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     const QStringList files = m_parser.positionalArguments();
     if (files.size() > 1)
         return QStringLiteral("--check-template: не более одного файла шаблона.");
+    if (files.size() == 1 && files.front().isEmpty())
+        return QStringLiteral("--check-template: пустое имя файла шаблона.");
     options.templateFile = files.value(0);
     return options;
 }
@@ -223,18 +256,25 @@ void writeEstimate(Steps &steps, const Options &options, const QString &template
 {
     if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
         estimate::DocumentFiller filler;
+        QStringList missing;
         if (!steps.run([&] {
                 filler.open(templatePath);
-                filler.fill(replacements);
+                missing = filler.fill(replacements);
             }))
             return;
+        if (!missing.isEmpty())
+            printText(stderr, estimate::missingPlaceholdersWarning(missing) + u'\n');
         if (!options.pdf.isEmpty())
             steps.run([&] { saveFile(options.pdf, filler.pdfBytes()); });
         if (!options.odt.isEmpty())
             steps.run([&] { saveFile(options.odt, filler.odtBytes()); });
     }
     if (options.print)
-        steps.run([&] { estimate::printEstimate(templatePath, replacements); });
+        steps.run([&] {
+            const QStringList missing = estimate::printEstimate(templatePath, replacements);
+            if (!missing.isEmpty() && options.pdf.isEmpty() && options.odt.isEmpty())
+                printText(stderr, estimate::missingPlaceholdersWarning(missing) + u'\n');
+        });
 }
 
 // --check-template: what the template lacks and what it holds that no estimate knows.
@@ -242,6 +282,7 @@ int checkTemplate(report::Calculator kind, const QString &file)
 {
     try {
         const QString path = file.isEmpty() ? installedTemplate(kind) : file;
+        printText(stdout, QStringLiteral("Шаблон: %1\n").arg(QDir::toNativeSeparators(path)));
         const estimate::TemplateCheck check = estimate::checkTemplate(
             path, kind == report::Calculator::General ? estimate::Estimate::General
                                                       : estimate::Estimate::Boiler);
@@ -263,12 +304,20 @@ struct Run {
     QStringList lines; // of the report file, as "Сохранить файл отчета" writes them
 };
 
+// The lines the loader did not take as written, each named; the exit status stays.
+void warnOfLoadNotes(report::Calculator kind, const QStringList &file, QChar decimal)
+{
+    for (const QString &note : report::loadNotes(kind, file, decimal))
+        printText(stderr, QStringLiteral("Предупреждение (файл отчета): %1\n").arg(note));
+}
+
 bool computeGeneral(Steps &steps, const QStringList &file, const Options &options,
                     const NumberFormat &format, Run &run)
 {
     report::GeneralCalculation calculation;
     if (!steps.run([&] { calculation = report::loadGeneral(file, format.decimal); }))
         return false;
+    warnOfLoadNotes(report::Calculator::General, file, format.decimal);
     report::GeneralResult result;
     const bool computed = steps.run(
         [&] { report::computeGeneral(calculation, options.terms, format.decimal, result); });
@@ -289,6 +338,7 @@ bool computeBoiler(Steps &steps, const QStringList &file, const Options &options
     report::BoilerCalculation calculation;
     if (!steps.run([&] { calculation = report::loadBoiler(file, format.decimal); }))
         return false;
+    warnOfLoadNotes(report::Calculator::Boiler, file, format.decimal);
     QString total = QStringLiteral("0 руб.");
     const bool computed = steps.run(
         [&] { total = report::computeBoiler(calculation, options.terms, format.decimal); });

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,8 +24,10 @@ namespace {
 }
 
 // Renaming the temporary file over anything but a regular file would destroy it, and a file
-// that may not be written must not be replaced either.
-void checkExistingTarget(const QString &path)
+// that may not be written must not be replaced either. A file with other names (hard links)
+// would keep its old contents under them while this name got the new ones. The status of the
+// file replaced, if any.
+std::optional<struct stat> checkExistingTarget(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat info {};
@@ -33,13 +36,18 @@ void checkExistingTarget(const QString &path)
         // links) would have the temporary file renamed over the name itself.
         if (errno != ENOENT)
             cannotCreate(path, fileErrorReason(errno));
-        return;
+        return std::nullopt;
     }
     const QString kind = fileKindReason(info.st_mode);
     if (!kind.isEmpty())
         cannotCreate(path, kind);
     if (::access(name.constData(), W_OK) != 0)
         cannotCreate(path, fileErrorReason(errno));
+    if (info.st_nlink > 1)
+        cannotCreate(path, QStringLiteral("У файла есть и другие имена (жесткие ссылки), под "
+                                          "которыми осталось бы старое содержимое: сохраните "
+                                          "под другим именем"));
+    return info;
 }
 
 // The errno that a failed step of QSaveFile left, in words. Qt's own message is English.
@@ -151,13 +159,22 @@ void saveFile(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
         cannotCreate(path, QStringLiteral("Не задано имя файла"));
-    checkExistingTarget(path);
+    const std::optional<struct stat> replaced = checkExistingTarget(path);
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk) is seen here and not lost in the last
     // flush, which commit() does not check. Each step is judged by the errno it leaves.
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         cannotCreate(path, failureReason());
+    if (replaced) {
+        // The new file takes the owner and mode of the one it replaces, as far as the user may
+        // give them (root: always; anyone else keeps himself as owner).
+        if (::fchown(file.handle(), replaced->st_uid, replaced->st_gid) != 0 &&
+            ::fchown(file.handle(), uid_t(-1), replaced->st_gid) != 0) {
+            // Neither: the file is the user's own, in the user's group, as any new file.
+        }
+        ::fchmod(file.handle(), replaced->st_mode & 0777);
+    }
     errno = 0;
     if (file.write(bytes) != bytes.size())
         cannotCreate(path, failureReason());

@@ -29,8 +29,9 @@ FileBytes readRegularFile(const QString &path, qint64 maxBytes, const QString &t
 // Writes the bytes through a temporary file in the same folder that replaces the target only
 // once every byte is on disk, so that a failed save (a full disk) leaves an existing file as
 // it was. An existing target must be a regular file: a device, a pipe or a socket is refused
-// and left alone. A symbolic link stays a link; the file it points to is replaced. Fails with
-// "Cannot create file "path". <reason>".
+// and left alone, and so is a file with other names (hard links). A symbolic link stays a
+// link; the file it points to is replaced, keeping its mode, and its owner and group as far as
+// the user may give them. Fails with "Cannot create file "path". <reason>".
 void saveFile(const QString &path, const QByteArray &bytes);
 
 } // namespace dalko

@@ -239,13 +239,15 @@ TEST_F(Calc, ReportFilesGiveTheSameQuantitiesUnderEitherSeparator)
         const Outcome reloaded = calc({saved}, "en_US.UTF-8");
         EXPECT_EQ(quantitiesOf(reloaded), quantitiesOf(russian)) << lines.join('|').toStdString();
     }
-    // A salary that converts neither way fails at its step under both.
+    // A salary that converts neither way is named on loading, then fails at its step.
     QStringList broken = BoilerDefaults;
     broken[3] = "1,2,3";
     for (const char *locale : {"ru_RU.UTF-8", "en_US.UTF-8"}) {
         const Outcome r = calc({file("broken.rvj", broken)}, locale);
         EXPECT_EQ(r.status, 1) << locale;
-        EXPECT_EQ(r.err, "'1,2,3' is not a valid floating point value.\n") << locale;
+        EXPECT_EQ(r.err, "Предупреждение (файл отчета): строка 4, \"1,2,3\": не число\n"
+                         "'1,2,3' is not a valid floating point value.\n")
+            << locale;
     }
 }
 
@@ -335,7 +337,8 @@ TEST_F(Calc, CheckTemplate)
 {
     Outcome r = calc({"--check-template", "general"});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringList());
+    EXPECT_EQ(r.out, QStringList{"Шаблон: " + QFileInfo(QStringLiteral(DALKO_CALC)).absolutePath() +
+                                 "/dalko-en.rv"});
 
     const QString shipped = QFileInfo(QStringLiteral(DALKO_CALC)).absolutePath() + "/dalko-t.rv";
     QFile original(shipped);
@@ -349,6 +352,7 @@ TEST_F(Calc, CheckTemplate)
     edited.close();
     r = calc({"--check-template", "boiler", edited.fileName()});
     EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.front(), "Шаблон: " + edited.fileName());
     EXPECT_EQ(r.out.filter("#к6&").size(), 1) << r.out.join('\n').toStdString();
     EXPECT_EQ(r.out.filter("#k6&").size(), 1) << r.out.join('\n').toStdString();
 

@@ -15,6 +15,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -22,10 +25,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dalko::test {
@@ -137,6 +142,68 @@ TEST_F(EstimatePreviewTest, LibreOfficeReadsEveryValueOfTheOdt)
 
 // After a failed recomputation nothing is printed, previewed or saved; the next completed
 // one lifts the refusal.
+// An SVG picture whose renderer would open a pipe and wait for ever ends in the error box at
+// once, and the program goes on.
+TEST_F(EstimatePreviewTest, AnSvgPictureNamingAPipeEndsInTheErrorBox)
+{
+    const QString fifo = dir.filePath("канал");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString svg = folder + "/рисунок.svg", form = folder + "/dalko-en.rv";
+    const auto removeTemplate = qScopeGuard([&] {
+        QFile::remove(svg);
+        QFile::remove(form);
+    });
+    const std::pair<QString, QByteArray> files[] = {
+        {svg, "<svg xmlns=\"http://www.w3.org/2000/svg\" "
+              "xmlns:xlink=\"http://www.w3.org/1999/xlink\"><image xlink:href=\"" +
+                  QFile::encodeName(fifo) + "\" width=\"9\" height=\"9\"/></svg>"},
+        {form, "<html><body><p>#ЧИСЛО&amp;</p><img src=\"рисунок.svg\"></body></html>"}};
+    for (const auto &[path, bytes] : files) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    enterGeneralWorkedExample();
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(withPreview(&program->TProg_F3(), [](auto &) {}));
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(takeMessages(),
+              QStringList{Title + QStringLiteral("Смета не сформирована: рисунок \"%1\" шаблона "
+                                                 "сметы в формате SVG, а смета показывает только "
+                                                 "рисунки из точек: сохраните его как PNG или "
+                                                 "JPEG.")
+                                      .arg(svg)});
+    QFile::remove(form);
+    EXPECT_TRUE(withPreview(&program->TProg_F3(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+// A template that lacks a placeholder still gives the estimate, and the window then says which
+// value is not in it.
+TEST_F(EstimatePreviewTest, WhatTheTemplateLeftOutIsSaidOnceTheEstimateIsMade)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString form = folder + "/dalko-en.rv";
+    const auto removeTemplate = qScopeGuard([&] { QFile::remove(form); });
+    QByteArray html = contents(QCoreApplication::applicationDirPath() + "/dalko-en.rv");
+    ASSERT_TRUE(html.contains("#прописью&"));
+    html.replace("#прописью&", "");
+    {
+        QFile file(form);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(html);
+    }
+    enterGeneralWorkedExample();
+    EXPECT_TRUE(withPreview(&program->TProg_F3(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList{Title + "Предупреждение: в шаблоне сметы нет меток "
+                                                  "#прописью& — их значения в смету не попали. "
+                                                  "Проверьте шаблон: dalko-calc --check-template"});
+}
+
 TEST_F(EstimatePreviewTest, AnIncompleteCalculationIsRefusedUntilItCompletes)
 {
     program->TProg_F().Edit2->setText("");

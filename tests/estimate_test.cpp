@@ -3,6 +3,7 @@
 #include "estimate/generalestimate.h"
 #include "estimate/templatecheck.h"
 #include "vatlaw.h"
+#include "estimate/templatefiles.h"
 
 #include "error_message.h"
 #include "qstring_print.h"
@@ -303,12 +304,47 @@ TEST_F(Filler, ReplacesEveryOccurrenceAndOnlyWholePlaceholders)
     EXPECT_EQ(original.readAll(), before);
 }
 
-TEST_F(Filler, LaterReplacementsActOnEarlierValues)
+// A value is final: what it brings in is never taken for a placeholder, whatever the order.
+TEST_F(Filler, ValuesAreInsertedNeverSearched)
 {
     DocumentFiller filler;
-    filler.open(fixture("<p>[#a&][#b&][#c&]</p>"));
-    filler.fill({{"#a&", "#b&"}, {"#b&", "B"}, {"#c&", ""}, {"#a&", "#a&#a&"}});
-    EXPECT_EQ(filler.plainText(), "[B][B][]");
+    filler.open(fixture("<p>[#a&][#b&][#c&] ##b& #a#c& #b</p>"));
+    const QStringList missing =
+        filler.fill({{"#a&", "#b&"}, {"#b&", "B"}, {"#c&", ""}, {"#a&", "#a&#a&"}, {"#нет&", "x"}});
+    EXPECT_EQ(filler.plainText(), "[#b&][B][] #B #a #b");
+    EXPECT_EQ(missing, QStringList{"#нет&"});
+}
+
+// For ordinary values, whose texts hold no placeholder, the one pass makes the very document
+// that replacing one placeholder after another made, so the printed estimate stays the same.
+TEST_F(Filler, OrdinaryEstimatesAreFilledAsBefore)
+{
+    const std::pair<const char *, QList<Replacement>> estimates[] = {
+        {"dalko-en.rv", generalReplacements(generalExample())},
+        {"dalko-t.rv", boilerReplacements(boilerDefaults())},
+    };
+    for (const auto &[name, replacements] : estimates) {
+        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+        DocumentFiller onePass, oneByOne;
+        onePass.open(path);
+        EXPECT_EQ(onePass.fill(replacements), QStringList()) << name;
+        oneByOne.open(path);
+        for (const Replacement &replacement : replacements)
+            oneByOne.replaceAll(replacement.placeholder, replacement.value);
+        EXPECT_EQ(onePass.document().toHtml(), oneByOne.document().toHtml()) << name;
+    }
+}
+
+TEST_F(Filler, TemplateWithoutAnyPlaceholderIsRefused)
+{
+    DocumentFiller filler;
+    const QString path = fixture("<p>Смета</p>");
+    filler.open(path);
+    const QString message = test::errorMessage([&] { filler.fill({{"#a&", "1"}, {"#b&", "2"}}); });
+    EXPECT_EQ(message, QStringLiteral("В шаблоне сметы \"%1\" нет ни одной метки этой сметы (#a& "
+                                      "и других): смета вышла бы пустой. Проверьте, тот ли это "
+                                      "шаблон")
+                           .arg(path));
 }
 
 TEST_F(Filler, KeepsTheFormatOfThePlaceholder)
@@ -484,10 +520,14 @@ TEST_F(Filler, LayoutsBeyondAnyPageEndWithAMessage)
 TEST_F(Filler, ManyOccurrencesInOneParagraph)
 {
     // Searching the paragraph anew for each occurrence took minutes here.
-    constexpr int Occurrences = 100000;
+    constexpr int Occurrences = int(MaxPlaceholderTexts);
+    const QByteArray paragraph = "<p>" + QByteArray("#a& ").repeated(Occurrences) + "</p>";
     DocumentFiller filler;
-    filler.open(fixture("<p>" + QByteArray("#a& ").repeated(Occurrences) + "</p>"));
+    filler.open(fixture(paragraph));
     filler.replaceAll("#a&", "1,5");
+    EXPECT_EQ(filler.plainText(), QString("1,5 ").repeated(Occurrences));
+    filler.open(fixture(paragraph));
+    filler.fill({{"#a&", "1,5"}});
     EXPECT_EQ(filler.plainText(), QString("1,5 ").repeated(Occurrences));
 }
 

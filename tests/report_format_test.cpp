@@ -28,7 +28,6 @@ TEST(ReportEncoding, Windows1251WithCrLfAndNoMark)
 {
     const QByteArray bytes = encode({QStringLiteral("не задано"), QStringLiteral("0,5")});
     EXPECT_EQ(bytes, QByteArray("\xED\xE5 \xE7\xE0\xE4\xE0\xED\xEE\r\n0,5\r\n"));
-    EXPECT_EQ(encode({QStringLiteral("€ ✓ 中")}), QByteArray("\x88 ? ?\r\n"));
     EXPECT_EQ(decode(bytes), (QStringList{"не задано", "0,5"}));
 }
 
@@ -79,19 +78,19 @@ TEST(ReportDecoding, MarksAndLineEnds)
     EXPECT_EQ(decode(QByteArray()), QStringList());
 }
 
-TEST(ReportDecoding, LongLinesKeepTheirFirst4096Characters)
+TEST(ReportDecoding, LongLinesKeepTheirFirst32767Characters)
 {
-    const QStringList lines = decode(QByteArray(5000, 'x') + "\r\nnext\r\n");
+    const QStringList lines = decode(QByteArray(40000, 'x') + "\r\nnext\r\n");
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0].size(), 4096);
+    EXPECT_EQ(lines[0].size(), MaxLineLength);
     EXPECT_EQ(lines[1], "next");
     EXPECT_EQ(line(lines, 2), "next");
     EXPECT_EQ(line(lines, 3), "");
     EXPECT_EQ(line(lines, 0), "");
 
     // Characters of several bytes are cut by characters, in every encoding.
-    const QString text = QString(5000, u'ж') + "\r\n" + QString(4096, u'щ') + "\r\nend";
-    const QStringList expected{QString(4096, u'ж'), QString(4096, u'щ'), "end"};
+    const QString text = QString(40000, u'ж') + "\r\n" + QString(MaxLineLength, u'щ') + "\r\nend";
+    const QStringList expected{QString(MaxLineLength, u'ж'), QString(MaxLineLength, u'щ'), "end"};
     for (const QByteArray &bytes :
          {toWindows1251(text), utf8(text), utf16(text, true), utf16(text, false)})
         EXPECT_EQ(decode(bytes), expected) << bytes.left(4).toHex().toStdString();
@@ -128,7 +127,7 @@ TEST(ReportDecoding, HugeLinesAreNotConvertedWhole)
     bytes.append("\r\nnext");
     const long before = peakMemory();
     const QStringList lines = decode(bytes);
-    EXPECT_EQ(lines, (QStringList{QString(4096, u'ж'), "next"}));
+    EXPECT_EQ(lines, (QStringList{QString(MaxLineLength, u'ж'), "next"}));
     EXPECT_LT(peakMemory() - before, 16L << 20);
 }
 
@@ -318,17 +317,37 @@ TEST_F(Targets, OnlyARegularFileIsRead)
                   QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
 }
 
-TEST_F(Targets, AFileOverOneMegabyteIsNoReportFile)
+TEST_F(Targets, AFileOverThreeMegabytesIsNoReportFile)
 {
     const QString path = dir.filePath("big.rvj");
+    // The longest lines of the longer layout, each of the widest letters, load whole.
+    const QStringList longest(MaxLines, QString(MaxLineLength, u'中'));
+    writeFile(path, longest);
+    EXPECT_EQ(readFile(path), longest);
     writeFile(path, test::GeneralDefaults);
-    ASSERT_TRUE(QFile::resize(path, 1 << 20));
+    ASSERT_TRUE(QFile::resize(path, 3 << 20));
     EXPECT_EQ(readFile(path), test::GeneralDefaults) << "the largest file still loads";
-    ASSERT_TRUE(QFile::resize(path, (1 << 20) + 1));
+    ASSERT_TRUE(QFile::resize(path, (3 << 20) + 1));
     EXPECT_EQ(test::errorMessage([&] { readFile(path); }),
               QStringLiteral("Cannot open file \"%1\". Файл слишком велик для файла отчета "
-                             "(больше 1 МБ)")
+                             "(больше 3 МБ)")
                   .arg(path));
+}
+
+// Windows-1251 as long as every letter fits, so that older programs keep reading the file;
+// UTF-8 with its mark once one does not.
+TEST(ReportEncoding, LettersWindows1251LacksTurnTheFileToUtf8)
+{
+    QStringList lines = test::GeneralDefaults;
+    lines[0] = "ООО «Ёлка» № 5 — €";
+    EXPECT_FALSE(needsUtf8(lines));
+    EXPECT_EQ(encode(lines), toWindows1251(lines.join("\r\n") + "\r\n"));
+    for (const char *name : {"ООО «Җәүһәр»", "Ørsted", "日本"}) {
+        lines[2] = QString::fromUtf8(name);
+        EXPECT_TRUE(needsUtf8(lines)) << name;
+        EXPECT_EQ(encode(lines), "\xEF\xBB\xBF" + (lines.join("\r\n") + "\r\n").toUtf8()) << name;
+        EXPECT_EQ(decode(encode(lines)), lines) << name;
+    }
 }
 
 TEST_F(Targets, SaveReplacesOnlyARegularFile)

@@ -156,7 +156,7 @@ TEST_F(TemplateFiles, DeepNestingIsRefusedBeforeTheImport)
         {nested("<b><i>", "</i></b>", 10000), "элементы HTML вложены"},
         // Paragraphs and cells whose end tags are left out.
         {nested("<p>", "", 10000), nullptr},
-        {"<table>" + nested("<tr><td>", "", 10000) + "</table>", nullptr},
+        {"<table>" + nested("<tr><td>", "", int(MaxTableCells)) + "</table>", nullptr},
     };
     for (const auto &c : cases) {
         const QString path = write("nested.rv", c.html);
@@ -167,6 +167,74 @@ TEST_F(TemplateFiles, DeepNestingIsRefusedBeforeTheImport)
         } else {
             EXPECT_EQ(message, "") << c.html.left(60).toStdString();
         }
+    }
+}
+
+// Each limit lets its count through and refuses one more, naming the limit.
+TEST_F(TemplateFiles, WhatTheImportWouldBuildIsBoundedBeforeIt)
+{
+    const auto list = [](qint64 items) { return "<ol>" + QByteArray("<li>п").repeated(items); };
+    // Two rows of a cell spanning `span` columns and one more cell.
+    const auto table = [](qint64 span) {
+        return "<table>" +
+               ("<tr><td colspan=\"" + QByteArray::number(span) + "\">я<td>я</tr>").repeated(2);
+    };
+    const struct {
+        QByteArray html;
+        const char *refused; // nullptr: read
+    } cases[] = {
+        {list(MaxListItems), nullptr},
+        {list(MaxListItems + 1), "слишком много пунктов списков (2001, допустимо не больше 2000)"},
+        {table(MaxTableCells / 2 - 1), nullptr},
+        {table(MaxTableCells / 2), "слишком много ячеек таблиц (считая каждую объединенную) (5002"},
+        {"<table><tr><td COLSPAN='99999999999999999999'>", "ячеек таблиц"},
+        {QByteArray("<p>").repeated(MaxParagraphs), nullptr},
+        {QByteArray("<p>").repeated(MaxParagraphs + 1), "абзацев (20001"},
+        {"<pre>" + QByteArray("\n").repeated(MaxParagraphs) + "</pre>", "абзацев (20001"},
+        {QByteArray("#x&amp;").repeated(MaxPlaceholderTexts), nullptr},
+        {QByteArray("#x&amp;").repeated(MaxPlaceholderTexts + 1), "текстов вида #…& (5001"},
+        // Colours are no placeholders.
+        {QByteArray("<font color=\"#ff0000\">&amp;</font>").repeated(MaxPlaceholderTexts + 1),
+         nullptr},
+    };
+    for (const auto &c : cases) {
+        const QString path = write("большой.rv", c.html);
+        const QString message = refusal(path);
+        if (c.refused)
+            EXPECT_TRUE(message.contains(c.refused)) << message.toStdString();
+        else
+            EXPECT_EQ(message, "") << c.html.left(60).toStdString();
+    }
+}
+
+TEST_F(TemplateFiles, DeclaredCodePageIsHonoured)
+{
+    const QByteArray text = "\xD1\xEC\xE5\xF2\xE0"; // "Смета" in Windows-1251
+    const struct {
+        QByteArray html;
+        QString read; // empty: refused
+    } cases[] = {
+        {"<meta charset=\"windows-1251\"><p>" + text, "Смета"},
+        {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Windows-1251\"><p>" + text,
+         "Смета"},
+        {"<meta charset=koi8-r><p>\xF3\xCD\xC5\xD4\xC1", "Смета"},
+        {"<meta charset=\"utf-8\"><p>Смета", "Смета"},
+        {"\xEF\xBB\xBF<p>Смета", "Смета"},
+        {"<p>Смета", "Смета"},
+        {"<meta charset=\"big5\"><p>", {}},
+    };
+    for (const auto &c : cases) {
+        const QString path = write("кодировка.rv", c.html);
+        if (c.read.isEmpty()) {
+            EXPECT_EQ(refusal(path), QStringLiteral("Шаблон сметы \"%1\" записан в кодировке "
+                                                    "\"big5\", которую программа не читает: "
+                                                    "сохраните его в кодировке UTF-8 или "
+                                                    "Windows-1251")
+                                         .arg(path));
+            continue;
+        }
+        const QString html = readTemplateHtml(path);
+        EXPECT_TRUE(html.endsWith(c.read)) << html.toStdString();
     }
 }
 

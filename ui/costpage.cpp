@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 
 namespace dalko {
@@ -97,30 +98,40 @@ QString CostPage::templatePath() const
                                   estimate::templateFolders(Session::installDir()));
 }
 
-std::unique_ptr<estimate::DocumentFiller> CostPage::filledEstimate() const
+std::unique_ptr<estimate::DocumentFiller> CostPage::filledEstimate(QStringList &missing) const
 {
     requireCompleteCalculation();
     const QList<estimate::Replacement> replacements = estimateReplacements();
     auto filler = std::make_unique<estimate::DocumentFiller>();
     filler->open(templatePath());
-    filler->fill(replacements);
+    missing = filler->fill(replacements);
     return filler;
+}
+
+void CostPage::warnOfMissing(const QStringList &missing)
+{
+    if (!missing.isEmpty())
+        QMessageBox::warning(this, ApplicationTitle,
+                             estimate::missingPlaceholdersWarning(missing) +
+                                 QStringLiteral(". Проверьте шаблон: dalko-calc --check-template"));
 }
 
 void CostPage::Button1Click()
 {
     requireCompleteCalculation();
-    estimate::printEstimate(templatePath(), estimateReplacements());
+    warnOfMissing(estimate::printEstimate(templatePath(), estimateReplacements()));
 }
 
 void CostPage::Button5Click()
 {
     std::unique_ptr<estimate::DocumentFiller> filler;
-    m_session.errors.run([&] { filler = filledEstimate(); });
+    QStringList missing;
+    m_session.errors.run([&] { filler = filledEstimate(missing); });
     if (!filler)
         return;
     estimate::EstimatePreview preview(*filler, m_session.errors, this);
     preview.exec();
+    warnOfMissing(missing);
 }
 
 void CostPage::Button6Click()

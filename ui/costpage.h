@@ -67,8 +67,11 @@ class CostPage : public Page {
     void showVatCaption();
     // Fails, naming the failed step, unless the last recomputation completed.
     void requireCompleteCalculation() const;
-    // The filled estimate, from the current quantities.
-    std::unique_ptr<estimate::DocumentFiller> filledEstimate() const;
+    // The filled estimate, from the current quantities, and the placeholders its template
+    // lacks.
+    std::unique_ptr<estimate::DocumentFiller> filledEstimate(QStringList &missing) const;
+    // Once the estimate has gone out: which of its values the template left out.
+    void warnOfMissing(const QStringList &missing);
     QString templatePath() const;
 
     Kind m_kind;

@@ -158,7 +158,9 @@ void CustomerPage::Button2Click()
 {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
         return;
-    m_session.loadReport(m_calculator, report::readFile(OpenDialog1->selectedFiles().front()));
+    report::showLoadNotes(
+        this,
+        m_session.loadReport(m_calculator, report::readFile(OpenDialog1->selectedFiles().front())));
 }
 
 } // namespace dalko

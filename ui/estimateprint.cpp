@@ -29,26 +29,21 @@ QPrinterInfo defaultPrinter()
     return printer;
 }
 
-void fillTemplate(DocumentFiller &filler, const QString &templatePath,
-                  const QList<Replacement> &replacements)
-{
-    filler.open(templatePath);
-    filler.fill(replacements);
-}
-
 } // namespace
 
-void printEstimate(const QString &templatePath, const QList<Replacement> &replacements)
+QStringList printEstimate(const QString &templatePath, const QList<Replacement> &replacements)
 {
     const QPrinterInfo info = defaultPrinter();
     DocumentFiller filler;
-    fillTemplate(filler, templatePath, replacements);
+    filler.open(templatePath);
+    const QStringList missing = filler.fill(replacements);
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Смета"));
     filler.paint(printer);
     if (printer.printerState() == QPrinter::Error)
         throw Error(QStringLiteral("Смета не напечатана: принтер \"%1\" сообщил об ошибке")
                         .arg(info.printerName()));
+    return missing;
 }
 
 } // namespace dalko::estimate

@@ -1,5 +1,7 @@
 #include "reportbinding.h"
 
+#include "reportfile/calculation.h"
+
 #include "dialogfolder.h"
 #include "editablelist.h"
 #include "errorbox.h"
@@ -76,8 +78,8 @@ QStringList collect(const BoundLines &bindings, QChar decimal)
     return lines;
 }
 
-void assign(const BoundLines &bindings, Calculator calculator, const QStringList &lines,
-            QChar decimal, ErrorReporter &errors)
+QStringList assign(const BoundLines &bindings, Calculator calculator, const QStringList &lines,
+                   QChar decimal, ErrorReporter &errors)
 {
     validate(calculator, lines, decimal);
     for (int number = 1; number <= bindings.size(); ++number) {
@@ -86,6 +88,15 @@ void assign(const BoundLines &bindings, Calculator calculator, const QStringList
         assignLine(binding.target, loadedText(binding.kind, line(lines, number), decimal), decimal);
         errors.rethrowPending();
     }
+    return loadNotes(calculator, lines, decimal);
+}
+
+void showLoadNotes(QWidget *parent, const QStringList &notes)
+{
+    if (!notes.isEmpty())
+        QMessageBox::warning(parent, ApplicationTitle,
+                             QStringLiteral("Файл отчета загружен, но не всё в нем понятно:\n") +
+                                 notes.join(u'\n'));
 }
 
 QFileDialog *makeSaveDialog(QWidget *page)
@@ -106,6 +117,10 @@ void save(QFileDialog *dialog, const QStringList &lines, Calculator calculator)
     if (path.isEmpty())
         return;
     writeFile(path, lines);
+    if (needsUtf8(lines))
+        QMessageBox::information(dialog->parentWidget(), QStringLiteral("Information"),
+                                 QStringLiteral("Файл сохранен в кодировке UTF-8: в названиях есть "
+                                                "буквы, которых нет в Windows-1251"));
     if (calculator == Calculator::Boiler)
         QMessageBox::information(dialog->parentWidget(), QStringLiteral("Information"),
                                  QStringLiteral("Файл отчета сохранен"));

@@ -8,6 +8,8 @@
 
 #include <QList>
 
+#include <functional>
+
 #include <variant>
 
 class QCheckBox;
@@ -34,9 +36,13 @@ using BoundLines = QList<BoundLine>;
 
 QStringList collect(const BoundLines &bindings, QChar decimal);
 // Validates the lines, then assigns them in order; an error of a change handler run by an
-// assignment ends the loading there.
-void assign(const BoundLines &bindings, Calculator calculator, const QStringList &lines,
-            QChar decimal, ErrorReporter &errors);
+// assignment ends the loading there. Returns a note for each line loaded as written but not
+// taken as its text says: a number text that does not convert or that the page counts as 0,
+// a list index outside its list. An empty line, as older programs wrote, is no note.
+QStringList assign(const BoundLines &bindings, Calculator calculator, const QStringList &lines,
+                   QChar decimal, ErrorReporter &errors);
+// The notes of a load in one message box.
+void showLoadNotes(QWidget *parent, const QStringList &notes);
 
 QFileDialog *makeSaveDialog(QWidget *page);
 // Asks for a name, then writes the lines; the boiler-house page confirms the save.

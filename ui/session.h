@@ -48,8 +48,9 @@ struct Session {
     EstimateTerms estimateTerms;
 
     void refreshRegional();
-    // Assigns the lines of a report file to the pages, as "Загрузить данные" does.
-    virtual void loadReport(report::Calculator calculator, const QStringList &lines) = 0;
+    // Assigns the lines of a report file to the pages, as "Загрузить данные" does; the notes
+    // on lines not taken as written.
+    virtual QStringList loadReport(report::Calculator calculator, const QStringList &lines) = 0;
     // Closing the main window ends the program.
     virtual void endProgram() = 0;
 

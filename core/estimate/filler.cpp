@@ -9,11 +9,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QPageLayout>
 #include <QPdfWriter>
-#include <QPixmap>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocumentWriter>
@@ -38,21 +39,27 @@ constexpr int MaxPages = 50;
 
 QString shownPath(const QString &path) { return QDir::toNativeSeparators(path); }
 
+// Pixels kept per pixel a picture is shown at: enough for the PDF's 300 dpi.
+constexpr qreal PictureDetail = 4;
+
+// The bytes of a "data:" URL, base64 or percent-encoded.
+QByteArray dataUrlBytes(const QUrl &url)
+{
+    const QByteArray text = url.toEncoded(QUrl::RemoveScheme);
+    const qsizetype comma = text.indexOf(',');
+    if (comma < 0)
+        return {};
+    const QByteArray payload = QByteArray::fromPercentEncoding(text.sliced(comma + 1));
+    return text.first(comma).toLower().endsWith(";base64") ? QByteArray::fromBase64(payload)
+                                                           : payload;
+}
+
 // A picture that shows nothing but is not null: Qt reads the file itself for a null one.
 QImage emptyPicture()
 {
     QImage picture(1, 1, QImage::Format_ARGB32);
     picture.fill(Qt::transparent);
     return picture;
-}
-
-bool isPicture(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::QImage)
-        return !value.value<QImage>().isNull();
-    if (value.typeId() == QMetaType::QPixmap)
-        return !value.value<QPixmap>().isNull();
-    return false;
 }
 
 bool beyondMaxLength(double length) { return !(std::fabs(length) <= MaxLength); }
@@ -111,24 +118,47 @@ void refuseAbsurdSizes(const QTextDocument &document, const QString &templatePat
     }
 }
 
-// Replaces the occurrences in one paragraph, last first, so that the positions found in its
-// text stay valid.
-void replaceInBlock(QTextCursor &edit, const QTextBlock &block, const QString &placeholder,
-                    const QString &value)
+struct Occurrence {
+    qsizetype start;
+    qsizetype length;
+    const QString *value;
+};
+
+// The text of a paragraph as QTextDocument::find reads it.
+QString searchedText(const QTextBlock &block)
 {
-    // The text as QTextDocument::find reads it.
     QString text = block.text();
     text.replace(QChar::Nbsp, u' ');
-    QList<qsizetype> starts;
-    for (qsizetype at = text.indexOf(placeholder); at >= 0;
-         at = text.indexOf(placeholder, at + placeholder.size()))
-        starts << at;
+    return text;
+}
+
+// Replaces the occurrences in one paragraph, last first, so that the positions found in its
+// text stay valid.
+void replaceInBlock(QTextCursor &edit, const QTextBlock &block,
+                    const QList<Occurrence> &occurrences)
+{
     const int blockStart = block.position();
-    for (auto start = starts.crbegin(); start != starts.crend(); ++start) {
-        edit.setPosition(blockStart + int(*start));
-        edit.setPosition(blockStart + int(*start + placeholder.size()), QTextCursor::KeepAnchor);
+    for (auto it = occurrences.crbegin(); it != occurrences.crend(); ++it) {
+        edit.setPosition(blockStart + int(it->start));
+        edit.setPosition(blockStart + int(it->start + it->length), QTextCursor::KeepAnchor);
         const QTextCharFormat format = edit.charFormat();
-        edit.insertText(value, format);
+        edit.insertText(*it->value, format);
+    }
+}
+
+// One edit block for a whole replacement: the document lays a paragraph out again only at
+// its end, not after every insertion. Each paragraph's text is searched once; a value with a
+// paragraph break adds paragraphs before the next one, which are never searched.
+template <class Find>
+void replaceInDocument(QTextDocument &document, Find find)
+{
+    QTextCursor edit(&document);
+    edit.beginEditBlock();
+    const auto endEdit = qScopeGuard([&] { edit.endEditBlock(); });
+    for (QTextBlock block = document.begin(); block.isValid();) {
+        const QTextBlock next = block.next();
+        replaceInBlock(edit, block, find(searchedText(block)));
+        block = next;
     }
 }
 
@@ -149,21 +179,109 @@ QVariant TemplateDocument::loadResource(int type, const QUrl &name)
     QUrl url = baseUrl().resolved(name);
     if (url.scheme().isEmpty())
         url.setScheme(QStringLiteral("file"));
-    QVariant value;
+    QByteArray bytes;
     if (url.scheme() == u"data") {
-        value = QTextDocument::loadResource(type, url);
+        bytes = dataUrlBytes(url);
     } else if (url.isLocalFile()) {
         const FileBytes file = readTemplateFile(url.toLocalFile());
         if (file.failure.isEmpty())
-            value = type == ImageResource ? QVariant(QImage::fromData(file.bytes))
-                                          : QVariant(file.bytes);
+            bytes = file.bytes;
     }
-    if (type == ImageResource && !isPicture(value))
-        value = emptyPicture();
-    else if (!value.isValid())
-        value = QByteArray("");
+    const QVariant value =
+        type == ImageResource ? picture(name, bytes) : QVariant(bytes.isNull() ? "" : bytes);
     addResource(type, name, value);
     return value;
+}
+
+QVariant TemplateDocument::picture(const QUrl &url, const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // Only the format is known yet: asking an SVG for its size would already render it.
+    if (reader.format().startsWith("svg")) {
+        refusePicture(url, QStringLiteral("в формате SVG, а смета показывает только рисунки из "
+                                          "точек: сохраните его как PNG или JPEG"));
+        return emptyPicture();
+    }
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return emptyPicture();
+    const qint64 pixels = qint64(size.width()) * size.height();
+    if (pixels > MaxPicturePixels) {
+        refusePicture(url, QStringLiteral("слишком велик (%1 × %2 точек, допустимо не больше "
+                                          "%3 млн точек): уменьшите его")
+                               .arg(size.width())
+                               .arg(size.height())
+                               .arg(MaxPicturePixels / 1'000'000));
+        return emptyPicture();
+    }
+    m_pictureBytes += pixels * 4;
+    if (m_pictureBytes > MaxPictureBytes) {
+        refusePicture(url, QStringLiteral("вместе с прежними рисунками занял бы больше %1 МБ "
+                                          "памяти: уменьшите рисунки шаблона")
+                               .arg(MaxPictureBytes / (1024 * 1024)));
+        return emptyPicture();
+    }
+    if (const QSizeF shown = m_shownSizes.value(url) * PictureDetail; !shown.isEmpty()) {
+        const QSize scaled = size.boundedTo(shown.toSize().expandedTo({1, 1}));
+        if (scaled != size)
+            reader.setScaledSize(scaled);
+    }
+    const QImage image = reader.read();
+    return image.isNull() ? emptyPicture() : image;
+}
+
+void TemplateDocument::refusePicture(const QUrl &url, const QString &reason)
+{
+    if (!m_pictureFailure.isEmpty())
+        return;
+    const QString picture =
+        url.scheme() == u"data"
+            ? QStringLiteral("рисунок, вложенный в шаблон сметы,")
+            : QStringLiteral("рисунок \"%1\" шаблона сметы")
+                  .arg(QDir::toNativeSeparators(baseUrl().resolved(url).toLocalFile()));
+    m_pictureFailure = QStringLiteral("Смета не сформирована: %1 %2").arg(picture, reason);
+}
+
+void TemplateDocument::loadPictures()
+{
+    // The largest size each picture is shown at; empty where one showing leaves a side to
+    // the picture's proportions, which then is never scaled.
+    QList<QUrl> names;
+    for (const QTextFormat &format : allFormats()) {
+        QString name;
+        QSizeF shown;
+        if (format.isImageFormat()) {
+            const QTextImageFormat image = format.toImageFormat();
+            name = image.name();
+            shown = {image.width(), image.height()};
+        } else if (format.hasProperty(QTextFormat::BackgroundImageUrl)) {
+            name = format.stringProperty(QTextFormat::BackgroundImageUrl);
+        }
+        if (name.isEmpty())
+            continue;
+        const QUrl url = baseUrl().resolved(QUrl(name));
+        const auto known = m_shownSizes.find(url);
+        if (known == m_shownSizes.end()) {
+            m_shownSizes.insert(url, shown);
+            names << url;
+        } else {
+            *known = known->isEmpty() || shown.isEmpty() ? QSizeF() : known->expandedTo(shown);
+        }
+    }
+    for (const QUrl &url : std::as_const(names))
+        resource(ImageResource, url);
+    if (!m_pictureFailure.isEmpty())
+        throw Error(m_pictureFailure);
+}
+
+QString missingPlaceholdersWarning(const QStringList &missing)
+{
+    return QStringLiteral("Предупреждение: в шаблоне сметы нет меток %1 — их значения в смету не "
+                          "попали")
+        .arg(missing.join(QStringLiteral(", ")));
 }
 
 DocumentFiller::DocumentFiller() : m_document(std::make_unique<TemplateDocument>()) {}
@@ -178,6 +296,15 @@ void DocumentFiller::open(const QString &templatePath)
     document->setBaseUrl(QUrl::fromLocalFile(QFileInfo(templatePath).absolutePath() + u'/'));
     document->setHtml(html);
     refuseAbsurdSizes(*document, templatePath);
+    // Laying out text costs far more than reading it: a paragraph of megabytes would take
+    // seconds and hundreds of megabytes before the page limit could tell.
+    if (const int characters = document->characterCount(); characters > MaxCharacters)
+        throw Error(QStringLiteral("В шаблоне сметы \"%1\" слишком много текста (%2 знаков, "
+                                   "допустимо не больше %3): упростите шаблон")
+                        .arg(shownPath(templatePath))
+                        .arg(characters)
+                        .arg(MaxCharacters));
+    document->loadPictures();
     m_document = std::move(document);
     m_templatePath = templatePath;
 }
@@ -186,25 +313,56 @@ void DocumentFiller::replaceAll(const QString &placeholder, const QString &value
 {
     if (placeholder.isEmpty())
         return;
-    // One edit block: the document lays a paragraph out again only at its end, not after
-    // every insertion.
-    QTextCursor edit(m_document.get());
-    edit.beginEditBlock();
-    const auto endEdit = qScopeGuard([&] { edit.endEditBlock(); });
-    // Each paragraph's text is searched once (QTextDocument::find per occurrence would read a
-    // long paragraph again for each). A value with a paragraph break adds paragraphs before
-    // the next one, which are never searched.
-    for (QTextBlock block = m_document->begin(); block.isValid();) {
-        const QTextBlock next = block.next();
-        replaceInBlock(edit, block, placeholder, value);
-        block = next;
-    }
+    replaceInDocument(*m_document, [&](const QString &text) {
+        QList<Occurrence> found;
+        for (qsizetype at = text.indexOf(placeholder); at >= 0;
+             at = text.indexOf(placeholder, at + placeholder.size()))
+            found << Occurrence{at, placeholder.size(), &value};
+        return found;
+    });
 }
 
-void DocumentFiller::fill(const QList<Replacement> &replacements)
+QStringList DocumentFiller::fill(const QList<Replacement> &replacements)
 {
+    QHash<QString, const QString *> values;
+    qsizetype longest = 0;
+    for (const Replacement &replacement : replacements) {
+        // The first replacement of a placeholder leaves nothing for a later one to find.
+        if (!values.contains(replacement.placeholder))
+            values.insert(replacement.placeholder, &replacement.value);
+        longest = std::max(longest, replacement.placeholder.size());
+    }
+    QSet<QString> present;
+    replaceInDocument(*m_document, [&](const QString &text) {
+        QList<Occurrence> found;
+        // Each "#" is tried against the nearest "&" after it, found once for all the "#"
+        // before it, so a text full of "#" is read once.
+        qsizetype close = -1;
+        for (qsizetype at = text.indexOf(u'#'); at >= 0; at = text.indexOf(u'#', at + 1)) {
+            if (close < at && (close = text.indexOf(u'&', at)) < 0)
+                break;
+            const qsizetype length = close - at + 1;
+            if (length > longest)
+                continue;
+            const QString placeholder = text.sliced(at, length);
+            if (const auto value = values.constFind(placeholder); value != values.cend()) {
+                found << Occurrence{at, length, *value};
+                present.insert(placeholder);
+                at = close;
+            }
+        }
+        return found;
+    });
+    QStringList missing;
     for (const Replacement &replacement : replacements)
-        replaceAll(replacement.placeholder, replacement.value);
+        if (!present.contains(replacement.placeholder))
+            missing << replacement.placeholder;
+    if (!replacements.isEmpty() && missing.size() == replacements.size())
+        throw Error(QStringLiteral("В шаблоне сметы \"%1\" нет ни одной метки этой сметы "
+                                   "(%2 и других): смета вышла бы пустой. Проверьте, тот ли это "
+                                   "шаблон")
+                        .arg(shownPath(m_templatePath), replacements.front().placeholder));
+    return missing;
 }
 
 void DocumentFiller::paint(QPagedPaintDevice &device)
@@ -213,8 +371,15 @@ void DocumentFiller::paint(QPagedPaintDevice &device)
     // Without the device's own page size the document would add margins of its own.
     m_document->documentLayout()->setPaintDevice(&device);
     const QPageLayout layout = device.pageLayout();
-    m_document->setPageSize(layout.paintRectPixels(device.logicalDpiX()).size());
-    const int pages = m_document->pageCount();
+    const QSizeF page = layout.paintRectPixels(device.logicalDpiX()).size();
+    m_document->setPageSize(page);
+    // Qt lays a document out only as far as it is asked to: paragraph by paragraph, the
+    // layout stops at the first one that passes the last page.
+    QAbstractTextDocumentLayout &documentLayout = *m_document->documentLayout();
+    bool fits = page.height() > 0;
+    for (QTextBlock block = m_document->begin(); fits && block.isValid(); block = block.next())
+        fits = documentLayout.blockBoundingRect(block).bottom() <= MaxPages * page.height();
+    const int pages = fits ? m_document->pageCount() : 0;
     if (pages < 1 || pages > MaxPages)
         throw Error(QStringLiteral("Смета по шаблону \"%1\" не умещается на %2 страницах: "
                                    "проверьте в шаблоне поля, отступы и размеры шрифтов")

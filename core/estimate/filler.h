@@ -5,9 +5,13 @@
 // template file is only read; nothing of one estimate is kept for the next.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
+#include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <memory>
 
@@ -25,14 +29,33 @@ struct Replacement {
 // sheets with relative names are looked for beside the template. A file the template names
 // is read only when it is a regular file of sane size; for any other name the document gets
 // an empty picture or text, so that Qt never falls back to reading the file itself (a FIFO
-// or /dev/zero would never finish loading).
+// or /dev/zero would never finish loading). Pictures are decoded here from the bytes read,
+// never by a name: an SVG picture is refused (its renderer would open the files it names
+// itself), and so is a picture over MaxPicturePixels or one that takes the pictures of the
+// document past MaxPictureBytes, both judged from its header before it is decoded.
 class TemplateDocument : public QTextDocument {
   public:
     TemplateDocument();
 
+    // Decodes every picture the document shows, each once and scaled down to the largest
+    // size it is shown at. Fails with the first picture refused.
+    void loadPictures();
+
   protected:
     QVariant loadResource(int type, const QUrl &name) override;
+
+  private:
+    QVariant picture(const QUrl &url, const QByteArray &bytes);
+    // Keeps the first refusal, for loadPictures: nothing may be thrown through Qt's import.
+    void refusePicture(const QUrl &url, const QString &reason);
+
+    QHash<QUrl, QSizeF> m_shownSizes;
+    qint64 m_pictureBytes = 0;
+    QString m_pictureFailure;
 };
+
+// The warning that the placeholders a template lacked (DocumentFiller::fill) printed nothing.
+QString missingPlaceholdersWarning(const QStringList &missing);
 
 class DocumentFiller {
   public:
@@ -47,12 +70,16 @@ class DocumentFiller {
     // alike, keeping the format of the placeholder's last character. Inserted values are not
     // searched again. Time grows linearly with the number of occurrences.
     void replaceAll(const QString &placeholder, const QString &value);
-    void fill(const QList<Replacement> &replacements);
+    // Replaces every placeholder ("#name&", no "#" or "&" in the name) by its value in one
+    // pass over the text, so that no value is ever searched for a later placeholder. Returns
+    // the placeholders the template lacks, in the list's order; fails when it lacks every
+    // one of them, since the estimate would print blank.
+    QStringList fill(const QList<Replacement> &replacements);
 
     QString plainText() const { return m_document->toPlainText(); }
     const QTextDocument &document() const { return *m_document; }
     // Lays the document out on the device's pages (A4 or the printer's, 15 mm margins) and
-    // paints it there. Fails, painting nothing, when the layout does not fit a sane number of
+    // paints it there. Fails, painting nothing, as soon as the layout passes a sane number of
     // pages.
     void paint(QPagedPaintDevice &device);
     // The same pages as a PDF file's bytes, the text selectable.

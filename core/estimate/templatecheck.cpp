@@ -5,9 +5,10 @@
 #include "generalestimate.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextBlock>
 
-#include <optional>
+#include <algorithm>
 
 namespace dalko::estimate {
 
@@ -30,19 +31,29 @@ BoilerInputs neutralBoilerInputs()
     return in;
 }
 
-// Whether every character of the block's [start, end) has one format.
-bool uniformFormat(const QTextBlock &block, int start, int end)
+// Whether every character of [start, end) of a block has one format; its fragments in order.
+bool uniformFormat(const QList<QTextFragment> &fragments, int start, int end)
 {
-    std::optional<QTextCharFormat> first;
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        if (fragment.position() + fragment.length() <= start || fragment.position() >= end)
-            continue;
-        if (first && fragment.charFormat() != *first)
+    // The first fragment that ends after start, found by halving: a paragraph may hold
+    // thousands of fragments and of placeholders.
+    auto it = std::partition_point(fragments.begin(), fragments.end(), [&](const QTextFragment &f) {
+        return f.position() + f.length() <= start;
+    });
+    if (it == fragments.end())
+        return true;
+    const QTextCharFormat first = it->charFormat();
+    for (; it != fragments.end() && it->position() < end; ++it)
+        if (it->charFormat() != first)
             return false;
-        first = fragment.charFormat();
-    }
     return true;
+}
+
+QList<QTextFragment> fragmentsOf(const QTextBlock &block)
+{
+    QList<QTextFragment> fragments;
+    for (auto it = block.begin(); !it.atEnd(); ++it)
+        fragments << it.fragment();
+    return fragments;
 }
 
 } // namespace
@@ -69,35 +80,41 @@ TemplateCheck checkTemplate(const QString &templatePath, Estimate estimate)
     filler.open(templatePath);
     const QTextDocument &document = filler.document();
     const QStringList own = estimatePlaceholders(estimate);
+    const QSet<QString> ownSet(own.begin(), own.end());
     const QStringList other =
         estimatePlaceholders(estimate == Estimate::General ? Estimate::Boiler : Estimate::General);
+    const QSet<QString> otherSet(other.begin(), other.end());
     // A placeholder's name never holds a blank, "#" or "&".
     static const QRegularExpression placeholderLike(QStringLiteral("#[^\\s#&]+&"),
                                                     QRegularExpression::UseUnicodePropertiesOption);
 
     TemplateCheck check;
-    QStringList present, mixed, unknown;
+    QSet<QString> present, mixed, unknown;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QString text = block.text();
+        QList<QTextFragment> fragments;
         for (const QString &placeholder : own)
             for (qsizetype at = text.indexOf(placeholder); at >= 0;
                  at = text.indexOf(placeholder, at + placeholder.size())) {
-                present << placeholder;
+                present.insert(placeholder);
+                if (fragments.isEmpty())
+                    fragments = fragmentsOf(block);
                 const int start = block.position() + int(at);
-                if (!uniformFormat(block, start, start + int(placeholder.size())))
-                    mixed << placeholder;
+                if (!uniformFormat(fragments, start, start + int(placeholder.size())))
+                    mixed.insert(placeholder);
             }
-        for (const QRegularExpressionMatch &match : placeholderLike.globalMatch(text))
-            if (!own.contains(match.captured()) && !unknown.contains(match.captured())) {
-                unknown << match.captured();
-                check.unknown << TemplateFinding{
-                    match.captured(),
-                    other.contains(match.captured())
-                        ? QStringLiteral("метка другой сметы: здесь не заменяется и будет "
-                                         "напечатана как есть")
-                        : QStringLiteral("не метка ни одной сметы (опечатка или метка, "
-                                         "разбитая правкой): будет напечатана как есть")};
-            }
+        for (const QRegularExpressionMatch &match : placeholderLike.globalMatch(text)) {
+            const QString found = match.captured();
+            if (ownSet.contains(found) || unknown.contains(found))
+                continue;
+            unknown.insert(found);
+            check.unknown << TemplateFinding{
+                found, otherSet.contains(found)
+                           ? QStringLiteral("метка другой сметы: здесь не заменяется и будет "
+                                            "напечатана как есть")
+                           : QStringLiteral("не метка ни одной сметы (опечатка или метка, "
+                                            "разбитая правкой): будет напечатана как есть")};
+        }
     }
     for (const QString &placeholder : own) {
         if (!present.contains(placeholder))

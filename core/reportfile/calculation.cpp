@@ -3,6 +3,10 @@
 #include "estimate/boilerestimate.h"
 #include "estimate/generalestimate.h"
 
+#include <cmath>
+#include <iterator>
+#include <optional>
+
 namespace dalko::report {
 
 namespace {
@@ -72,7 +76,62 @@ QString itemText(const Table &table, int index)
 // The lists of two items: metering, expertise, VAT.
 constexpr int TwoItems = 2;
 
+// The item counts of a file's lists, in the order of their lines.
+const int GeneralLists[] = {int(general::Branches.size()), int(general::Locations.size()),
+                            TwoItems, TwoItems, TwoItems};
+const int BoilerLists[] = {int(boiler::BoilerCounts.size()), int(boiler::Capacities.size()),
+                           int(boiler::BoilerKinds.size()), TwoItems, TwoItems};
+// The first line of the general calculator's consumptions.
+constexpr int FirstConsumptionLine = 8;
+
+// A consumption the page counts as 0 though it does not convert or is worth at least a
+// hundredth of a tonne: an amount too small rounds to 0 rightly.
+bool countedAsZero(const QString &text, int resource, QChar decimal)
+{
+    const std::optional<long double> amount = parseNumber(text, decimal);
+    return general::referenceFuel(text, resource, decimal) == 0 &&
+           !(amount && std::fabs(*amount * general::FuelFactors[resource]) < 0.005L);
+}
+
+QString noteOn(Calculator calculator, int number, const QString &text, QChar decimal,
+               int &listsSeen)
+{
+    const LineKind kind = layout(calculator)[number - 1];
+    if (kind == LineKind::ListIndex) {
+        const int items = (calculator == Calculator::General ? GeneralLists
+                                                             : BoilerLists)[listsSeen++];
+        const int index = textToInteger(text);
+        if (!text.isEmpty() && (index < -1 || index >= items))
+            return QStringLiteral("такого пункта в списке нет (пунктов: %1), ничего не выбрано")
+                .arg(items);
+        return {};
+    }
+    if (text.isEmpty() || kind != LineKind::NumericText)
+        return {};
+    const bool converts = parseNumber(text, decimal).has_value();
+    const int resource = number - FirstConsumptionLine;
+    if (calculator == Calculator::General && resource >= 0 &&
+        resource < general::ResourceCount && countedAsZero(text, resource, decimal))
+        return converts ? QStringLiteral("слишком велико для расчета, считается 0")
+                        : QStringLiteral("не число, считается 0");
+    return converts ? QString() : QStringLiteral("не число");
+}
+
 } // namespace
+
+QStringList loadNotes(Calculator calculator, const QStringList &lines, QChar decimal)
+{
+    QStringList notes;
+    int listsSeen = 0;
+    for (int number = 1; number <= int(layout(calculator).size()); ++number) {
+        const QString text =
+            loadedText(layout(calculator)[number - 1], line(lines, number), decimal);
+        if (const QString note = noteOn(calculator, number, text, decimal, listsSeen);
+            !note.isEmpty())
+            notes << QStringLiteral("строка %1, \"%2\": %3").arg(number).arg(text, note);
+    }
+    return notes;
+}
 
 CustomerTexts startingCustomerTexts()
 {
@@ -90,11 +149,9 @@ GeneralCalculation loadGeneral(const QStringList &lines, QChar decimal)
     c.first = readCustomer(reader);
     for (QString &consumption : c.consumptions)
         consumption = reader.text();
-    c.branch = reader.index(int(general::Branches.size()));
-    c.location = reader.index(int(general::Locations.size()));
-    c.metering = reader.index(TwoItems);
-    c.expertise = reader.index(TwoItems);
-    c.vat = reader.index(TwoItems);
+    int *lists[] = {&c.branch, &c.location, &c.metering, &c.expertise, &c.vat};
+    for (std::size_t i = 0; i < std::size(lists); ++i)
+        *lists[i] = reader.index(GeneralLists[i]);
     c.area = reader.text();
     return c;
 }
@@ -106,11 +163,9 @@ BoilerCalculation loadBoiler(const QStringList &lines, QChar decimal)
     c.first = readCustomer(reader);
     // The flag only locks or unlocks the three fields; their loaded texts stay.
     c.customerNotGiven = reader.text() != u"false";
-    c.boilerCount = reader.index(int(boiler::BoilerCounts.size()));
-    c.capacity = reader.index(int(boiler::Capacities.size()));
-    c.boilerKind = reader.index(int(boiler::BoilerKinds.size()));
-    c.expertise = reader.index(TwoItems);
-    c.vat = reader.index(TwoItems);
+    int *lists[] = {&c.boilerCount, &c.capacity, &c.boilerKind, &c.expertise, &c.vat};
+    for (std::size_t i = 0; i < std::size(lists); ++i)
+        *lists[i] = reader.index(BoilerLists[i]);
     boiler::Quantities &q = c.quantities;
     for (double *number : {&q.BoilerNorm, &q.CapacityCoef, &q.BoilerKindCoef, &q.FuelCoef,
                            &q.DiagNorm, &q.DiagBoilersCoef, &q.HourlyWage})

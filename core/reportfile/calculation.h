@@ -49,6 +49,11 @@ struct GeneralResult {
 // the error box.
 GeneralCalculation loadGeneral(const QStringList &lines, QChar decimal);
 BoilerCalculation loadBoiler(const QStringList &lines, QChar decimal);
+// The lines the loader does not take as they read, each named ("строка 8, "1 234,5": не число,
+// считается 0"): a number that does not convert, a consumption the page counts as 0 though it
+// says more, a list index outside its list. An empty line says nothing. The lines are valid.
+QStringList loadNotes(Calculator calculator, const QStringList &lines, QChar decimal);
+
 QStringList generalLines(const GeneralCalculation &calculation, QChar decimal);
 QStringList boilerLines(const BoilerCalculation &calculation, QChar decimal);
 

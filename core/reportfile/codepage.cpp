@@ -63,10 +63,12 @@ QByteArray toWindows1251(const QString &text)
              sizeof(uint), QByteArrayLiteral("?"));
 }
 
-QString fromWindows1251(QByteArrayView bytes)
+QString fromWindows1251(QByteArrayView bytes) { return fromCodePage("WINDOWS-1251", bytes); }
+
+QString fromCodePage(const char *codePage, QByteArrayView bytes)
 {
     const QByteArray utf8 =
-        Converter("UTF-8", "WINDOWS-1251")
+        Converter("UTF-8", codePage)
             .run(bytes.constData(), size_t(bytes.size()), 1, QByteArrayLiteral("\xEF\xBF\xBD"));
     return QString::fromUtf8(utf8);
 }

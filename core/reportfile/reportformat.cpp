@@ -42,11 +42,12 @@ constexpr LineKind BoilerLayout[20] = {
 static_assert(MaxLines == std::max(std::size(GeneralLayout), std::size(BoilerLayout)));
 
 constexpr int BoilerFlagLine = 8;
-// 22 lines of 4096 characters of up to 4 bytes: anything larger is no report file.
-constexpr qint64 MaxFileSize = 1 << 20;
 // No character takes more than 4 bytes in any of the encodings, so this many bytes of a line
 // hold its first MaxLineLength characters.
 constexpr qsizetype MaxLineBytes = 4 * MaxLineLength;
+// The longest lines with a mark and CR LF fit; anything larger is no report file.
+constexpr qint64 MaxFileSize = 3 << 20;
+static_assert(MaxFileSize >= 3 + MaxLines * (MaxLineBytes + 4));
 
 constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
 
@@ -135,10 +136,17 @@ std::span<const LineKind> layout(Calculator calculator)
     return BoilerLayout;
 }
 
+bool needsUtf8(const QStringList &lines)
+{
+    return std::any_of(lines.begin(), lines.end(), [](const QString &text) {
+        return fromWindows1251(toWindows1251(text)) != text;
+    });
+}
+
 QByteArray encode(const QStringList &lines)
 {
     const QByteArray bytes = joinLines(lines, toWindows1251);
-    if (startsWithByteOrderMark(bytes))
+    if (needsUtf8(lines) || startsWithByteOrderMark(bytes))
         return Utf8Mark + joinLines(lines, toUtf8);
     return bytes;
 }
@@ -218,8 +226,10 @@ void writeFile(const QString &path, const QStringList &lines) { saveFile(path, e
 
 QStringList readFile(const QString &path)
 {
-    const FileBytes file = readRegularFile(
-        path, MaxFileSize, QStringLiteral("Файл слишком велик для файла отчета (больше 1 МБ)"));
+    const FileBytes file =
+        readRegularFile(path, MaxFileSize,
+                        QStringLiteral("Файл слишком велик для файла отчета (больше %1 МБ)")
+                            .arg(MaxFileSize >> 20));
     if (!file.failure.isEmpty())
         cannotOpen(path, file.failure);
     return decode(file.bytes);

@@ -27,12 +27,15 @@ std::span<const LineKind> layout(Calculator calculator);
 
 // The number of lines the longer layout reads; a file's further lines are never decoded.
 constexpr int MaxLines = 22;
-// A line keeps at most its first 4096 characters.
-constexpr qsizetype MaxLineLength = 4096;
+// A line keeps at most its first 32767 characters, as many as an edit box holds.
+constexpr qsizetype MaxLineLength = 32767;
 
-// Windows-1251 without a mark, unless the file would then begin with the bytes of a
-// byte-order mark ("п»ї", "яю" or "юя" at the start of the first line): such a file is written
-// in UTF-8 with its mark, so that it reads back as written.
+// Whether a text holds a letter Windows-1251 lacks (a Tatar "Җ", a "€" is there).
+bool needsUtf8(const QStringList &lines);
+// Windows-1251 without a mark, so that older programs keep reading the file, unless a letter
+// would be lost (needsUtf8) or the file would then begin with the bytes of a byte-order mark
+// ("п»ї", "яю" or "юя" at the start of the first line): such a file is written in UTF-8 with
+// its mark, so that it reads back as written.
 QByteArray encode(const QStringList &lines);
 // UTF-8 and UTF-16 byte-order marks are honoured, Windows-1251 otherwise; CR LF, CR and LF
 // each end a line. Only what is kept is converted: the first MaxLines lines, each up to
@@ -60,7 +63,7 @@ QString reportFileName(const QString &chosenPath);
 // Saved as saveFile does (app/savefile.h): a failed save leaves an existing file intact, and
 // only a regular file is replaced. Fails with "Cannot create file ...".
 void writeFile(const QString &path, const QStringList &lines);
-// Opens only a regular file of at most 1 MB, without ever blocking (a pipe or a device is
+// Opens only a regular file of at most 3 MB, without ever blocking (a pipe or a device is
 // refused before it is opened). Fails with "Cannot open file ...", the reason in Russian.
 QStringList readFile(const QString &path);
 
