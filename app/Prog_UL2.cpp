@@ -28,9 +28,9 @@ TProg_FL2::TProg_FL2(Program &program) : Window(program, Caption, ClientSize)
         QStringLiteral("Определение стоимости работ по энергетическому обследованию котельной"),
         ChoiceFont);
     connect(Button1, &QPushButton::clicked, this,
-            [this] { switchWindow(this, m_program.TProg_F.get()); });
+            guarded([this] { switchWindow(this, m_program.TProg_F.get()); }));
     connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, m_program.TT_F1.get()); });
+            guarded([this] { switchWindow(this, m_program.TT_F1.get()); }));
 }
 
 } // namespace dalko

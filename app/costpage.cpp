@@ -42,10 +42,10 @@ CostPage::CostPage(Program &program, const Kind &kind)
 
     connect(Button1, &QPushButton::clicked, this, guarded(&CostPage::Button1Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&CostPage::Button4Click));
-    // Not guarded as a whole: the preview's own actions are handlers of their own.
-    connect(Button5, &QPushButton::clicked, this, &CostPage::Button5Click);
-    connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, previousPage()); });
-    connect(Button3, &QPushButton::clicked, this, [this] { m_program.endProgram(); });
+    connect(Button5, &QPushButton::clicked, this, guarded(&CostPage::Button5Click));
+    connect(Button2, &QPushButton::clicked, this,
+            guarded([this] { switchWindow(this, previousPage()); }));
+    connect(Button3, &QPushButton::clicked, this, guarded([this] { m_program.endProgram(); }));
 }
 
 void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
@@ -96,12 +96,9 @@ void CostPage::Button1Click()
 
 void CostPage::Button5Click()
 {
-    std::unique_ptr<estimate::DocumentFiller> filler;
-    m_program.errors.run([&] { filler = filledEstimate(); });
-    if (!filler)
-        return;
+    const std::unique_ptr<estimate::DocumentFiller> filler = filledEstimate();
     estimate::EstimatePreview preview(*filler, m_program.errors, this);
-    preview.exec();
+    m_program.errors.execModal(preview);
 }
 
 void CostPage::Button4Click()

@@ -229,11 +229,17 @@ QString installedTemplate(report::Calculator kind)
                                   estimate::templateFolders(Program::installDir()));
 }
 
-// The estimate as the options ask: as PDF, as OpenDocument, on the default printer.
-void writeEstimate(Program &program, bool &failed, const Options &options,
-                   const QString &templatePath, const QList<estimate::Replacement> &replacements)
+// The estimate as the options ask: as PDF, as OpenDocument, on the default printer. The
+// template is looked for only then, and its absence is a failure like any other.
+void writeEstimate(Program &program, bool &failed, const Options &options, report::Calculator kind,
+                   const QList<estimate::Replacement> &replacements)
 {
-    if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
+    const bool toFile = !options.pdf.isEmpty() || !options.odt.isEmpty();
+    QString templatePath;
+    if ((toFile || options.print) &&
+        !step(program, failed, [&] { templatePath = installedTemplate(kind); }))
+        return;
+    if (toFile) {
         estimate::DocumentFiller filler;
         if (!step(program, failed, [&] {
                 filler.open(templatePath);
@@ -293,7 +299,7 @@ int run(Program &program, const Options &options)
             })) {
             for (const estimate::Replacement &r : replacements)
                 printLine(r.placeholder, r.value);
-            writeEstimate(program, failed, options, installedTemplate(kind), replacements);
+            writeEstimate(program, failed, options, kind, replacements);
         }
     }
     if (!options.save.isEmpty())

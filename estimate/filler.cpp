@@ -1,5 +1,6 @@
 #include "filler.h"
 
+#include "odtwriter.h"
 #include "templatefiles.h"
 
 #include "app/numbers.h"
@@ -16,7 +17,6 @@
 #include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocumentWriter>
 #include <QTextLength>
 
 #include <cmath>
@@ -207,7 +207,7 @@ void DocumentFiller::fill(const QList<Replacement> &replacements)
         replaceAll(replacement.placeholder, replacement.value);
 }
 
-void DocumentFiller::paint(QPagedPaintDevice &device)
+int DocumentFiller::layOut(QPagedPaintDevice &device)
 {
     device.setPageMargins(PageMargins, QPageLayout::Millimeter);
     // Without the device's own page size the document would add margins of its own.
@@ -220,6 +220,12 @@ void DocumentFiller::paint(QPagedPaintDevice &device)
                                    "проверьте в шаблоне поля, отступы и размеры шрифтов")
                         .arg(shownPath(m_templatePath))
                         .arg(MaxPages));
+    return pages;
+}
+
+void DocumentFiller::paint(QPagedPaintDevice &device)
+{
+    layOut(device);
     m_document->print(&device);
 }
 
@@ -239,12 +245,14 @@ QByteArray DocumentFiller::pdfBytes()
 
 QByteArray DocumentFiller::odtBytes()
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QTextDocumentWriter writer(&buffer, "odf");
-    if (!writer.write(m_document.get()))
-        throw Error(QStringLiteral("Не удалось записать смету в формате OpenDocument"));
-    return buffer.data();
+    // Laid out as for the PDF, so that the tables get the PDF's column widths.
+    QBuffer unused;
+    unused.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&unused);
+    writer.setResolution(PdfResolution);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    layOut(writer);
+    return writeOdt(*m_document, writer.pageLayout(), PdfResolution);
 }
 
 } // namespace dalko::estimate

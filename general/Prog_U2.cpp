@@ -107,12 +107,12 @@ TProg_F2::TProg_F2(Program &program) : Page(program, Caption)
 
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button1 = addNavigationButton("Button1", NextButton, QStringLiteral("Далее"));
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        switchWindow(this, m_program.TProg_F3.get());
-        m_program.TProg_F3->Button1->setFocus();
-    });
+    connect(Button1, &QPushButton::clicked, this, guarded([this] {
+                switchWindow(this, m_program.TProg_F3.get());
+                m_program.TProg_F3->Button1->setFocus();
+            }));
     connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, m_program.TProg_F.get()); });
+            guarded([this] { switchWindow(this, m_program.TProg_F.get()); }));
 }
 
 void TProg_F2::EditChange(int row)

@@ -11,7 +11,7 @@ set -euo pipefail
 # dependencies.
 run_packages=(
     cmake ninja-build g++ ccache pkg-config dpkg-dev
-    qt6-base-dev qt6-qpa-plugins libqt6printsupport6 qt6-translations-l10n
+    qt6-base-dev qt6-base-private-dev qt6-qpa-plugins libqt6printsupport6 qt6-translations-l10n
     fonts-liberation fonts-wine
 )
 test_packages=(
