@@ -22,7 +22,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -105,34 +104,6 @@ TEST_F(EstimatePreviewTest, ShowsThePagesOfThePdfAndSavesPdfAndOdt)
     EXPECT_GE(previewPages, 1);
     EXPECT_EQ(pdfPages(pdf + ".pdf"), previewPages);
     EXPECT_TRUE(contents(odt).startsWith("PK")) << "not an OpenDocument container";
-}
-
-// LibreOffice reads the ODT as a text document holding every value of the estimate.
-TEST_F(EstimatePreviewTest, LibreOfficeReadsEveryValueOfTheOdt)
-{
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (libreoffice-writer-nogui) is not installed";
-    program->TT_F1->Edit2->setText("30000");
-    activate(program->TT_F2.get());
-    const QList<estimate::Replacement> replacements = program->TT_F2->estimateReplacements();
-    ASSERT_TRUE(withPreview(program->TT_F2.get(), [&](estimate::EstimatePreview &preview) {
-        program->errors.run([&] { preview.saveAs(dir.filePath("boiler.odt")); });
-    }));
-    EXPECT_EQ(takeMessages(), QStringList());
-    QProcess convert;
-    convert.setWorkingDirectory(dir.path());
-    convert.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("lo"),
-                            QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                            QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
-                            dir.path(), dir.filePath("boiler.odt")});
-    ASSERT_TRUE(convert.waitForFinished(120000));
-    const QString text = QString::fromUtf8(contents(dir.filePath("boiler.txt")));
-    ASSERT_FALSE(text.isEmpty()) << convert.readAllStandardError().toStdString();
-    for (const estimate::Replacement &r : replacements)
-        EXPECT_TRUE(text.contains(r.value.trimmed()))
-            << r.placeholder.toStdString() << " = " << r.value.toStdString();
-    EXPECT_TRUE(text.contains("57926,51"));
-    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("#[^\\s#&]+&"))));
 }
 
 // After a failed recomputation nothing is printed, previewed or saved; the next completed
