@@ -14,6 +14,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -79,17 +80,18 @@ EstimatePreview::EstimatePreview(DocumentFiller &filler, ErrorReporter &errors, 
                                 guarded([this] { chooseFileAndSave(); }));
     m_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     toolbar->addSeparator();
-    m_previousPage = toolbar->addAction(
-        QStringLiteral("Предыдущая страница"), this,
-        guarded([this] { m_preview->setCurrentPage(m_preview->currentPage() - 1); }));
+    // Arrows, named in their tooltips: the toolbar stays one row wide enough for a small screen.
+    m_previousPage = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowBack),
+                                        QStringLiteral("Предыдущая страница"), this,
+                                        guarded([this] { turnPage(-1); }));
     m_previousPage->setShortcut(QKeySequence::MoveToPreviousPage);
     m_pageNumber = new QLabel(toolbar);
     m_pageNumber->setObjectName(QStringLiteral("PageNumber"));
     m_pageNumber->setContentsMargins(6, 0, 6, 0);
     toolbar->addWidget(m_pageNumber);
-    m_nextPage = toolbar->addAction(QStringLiteral("Следующая страница"), this, guarded([this] {
-                                        m_preview->setCurrentPage(m_preview->currentPage() + 1);
-                                    }));
+    m_nextPage = toolbar->addAction(style()->standardIcon(QStyle::SP_ArrowForward),
+                                    QStringLiteral("Следующая страница"), this,
+                                    guarded([this] { turnPage(+1); }));
     m_nextPage->setShortcut(QKeySequence::MoveToNextPage);
     connect(m_preview, &QPrintPreviewWidget::previewChanged, this,
             guarded([this] { showPageNumber(); }));
@@ -122,6 +124,12 @@ EstimatePreview::~EstimatePreview() = default;
 void EstimatePreview::runGuarded(const std::function<void()> &handler) { m_errors.run(handler); }
 
 QString EstimatePreview::pageText() const { return m_pageNumber->text(); }
+
+void EstimatePreview::turnPage(int by)
+{
+    m_preview->setCurrentPage(m_preview->currentPage() + by);
+    showPageNumber();
+}
 
 void EstimatePreview::showPageNumber()
 {

@@ -53,6 +53,7 @@ class EstimatePreview : public QDialog {
 
     void printWithDialog();
     void chooseFileAndSave();
+    void turnPage(int by);
     void showPageNumber();
 
     DocumentFiller &m_filler;

@@ -14,7 +14,8 @@
 #include "general/Prog_U3.h"
 
 #include <QAction>
-#include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -22,8 +23,9 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QTest>
 
 #include <unistd.h>
 
@@ -57,25 +59,6 @@ class EstimatePreviewTest : public GuiTest {
         ASSERT_TRUE(dir.isValid());
     }
 
-    // Presses "Просмотр сметы…" and runs `inspect` on the preview, which is then closed.
-    // False when no preview opened.
-    bool withPreview(CostPage *page,
-                     const std::function<void(estimate::EstimatePreview &)> &inspect)
-    {
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            auto *preview =
-                qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget());
-            if (!preview)
-                return;
-            opened = true;
-            inspect(*preview);
-            preview->reject();
-        });
-        click(page->Button5);
-        return opened;
-    }
-
     void enterGeneralWorkedExample()
     {
         program->TProg_F2->Edits[0]->setText("290,276");
@@ -104,6 +87,112 @@ TEST_F(EstimatePreviewTest, ShowsThePagesOfThePdfAndSavesPdfAndOdt)
     EXPECT_GE(previewPages, 1);
     EXPECT_EQ(pdfPages(pdf + ".pdf"), previewPages);
     EXPECT_TRUE(contents(odt).startsWith("PK")) << "not an OpenDocument container";
+}
+
+// The toolbar tells the page shown and the count, and turns the pages.
+TEST_F(EstimatePreviewTest, PageNumberAndTurningThePages)
+{
+    enterGeneralWorkedExample();
+    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preview.preview()->pageCount() == 2; }));
+        EXPECT_EQ(preview.pageText(), "Страница 1 из 2");
+        EXPECT_FALSE(preview.previousPageAction()->isEnabled());
+        preview.nextPageAction()->trigger();
+        EXPECT_EQ(preview.pageText(), "Страница 2 из 2");
+        EXPECT_FALSE(preview.nextPageAction()->isEnabled());
+        ASSERT_TRUE(preview.previousPageAction()->isEnabled());
+        preview.previousPageAction()->trigger();
+        EXPECT_EQ(preview.pageText(), "Страница 1 из 2");
+    }));
+}
+
+// "Смета" has no suffix: the dialog adds the filter's before it checks the name, so that the
+// second save asks before replacing the first, and "No" keeps it.
+TEST_F(EstimatePreviewTest, SavingTwiceAsksBeforeReplacing)
+{
+    enterGeneralWorkedExample();
+    const QString saved = dir.filePath("Смета.pdf");
+    watcher->answer = QMessageBox::No;
+    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+        watcher->fileToChoose = dir.filePath("Смета");
+        preview.saveAction()->trigger();
+        ASSERT_TRUE(QFileInfo::exists(saved));
+        EXPECT_EQ(watcher->messages, QStringList()) << "asked about a new file";
+        {
+            QFile file(saved);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("the firm's earlier estimate");
+        }
+        // Once asked and answered, the dialog is cancelled.
+        watcher->inspectFileDialog = [&](QFileDialog *) {
+            if (!watcher->messages.isEmpty())
+                watcher->fileToChoose.clear();
+        };
+        preview.saveAction()->trigger();
+        watcher->inspectFileDialog = nullptr;
+    }));
+    const QStringList asked = takeMessages();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("Смета.pdf")) << asked[0].toStdString();
+    EXPECT_EQ(contents(saved), "the firm's earlier estimate");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Смета.pdf"});
+}
+
+// The format chosen is the next dialog's, suffix included.
+TEST_F(EstimatePreviewTest, TheChosenFormatIsKept)
+{
+    enterGeneralWorkedExample();
+    QString filter, suffix;
+    ASSERT_TRUE(withPreview(program->TProg_F3.get(), [&](estimate::EstimatePreview &preview) {
+        watcher->fileToChoose = dir.filePath("Смета");
+        watcher->inspectFileDialog = [](QFileDialog *dialog) {
+            // As a user picks it in the list of types.
+            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            ASSERT_NE(types, nullptr);
+            types->setCurrentIndex(1);
+            emit types->activated(1);
+            emit types->textActivated(types->currentText());
+        };
+        preview.saveAction()->trigger();
+        watcher->fileToChoose.clear();
+        watcher->inspectFileDialog = [&](QFileDialog *dialog) {
+            filter = dialog->selectedNameFilter();
+            suffix = dialog->defaultSuffix();
+        };
+        preview.saveAction()->trigger();
+        watcher->inspectFileDialog = nullptr;
+    }));
+    EXPECT_TRUE(contents(dir.filePath("Смета.odt")).startsWith("PK"));
+    EXPECT_EQ(filter, "Документ OpenDocument (*.odt)");
+    EXPECT_EQ(suffix, "odt");
+}
+
+// A firm's template that would lay out on more pages than any estimate has: one error box
+// instead of the preview, and the program goes on.
+TEST_F(EstimatePreviewTest, AnOverlongLayoutIsRefusedBeforeThePreviewOpens)
+{
+    const QString own = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + "/dalko/dalko-t.rv";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(own).absolutePath()));
+    {
+        QFile file(own);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<html><body>" +
+                   QByteArray("<p style=\"page-break-before:always\">#сумм10&</p>").repeated(60) +
+                   "</body></html>");
+    }
+    const auto removeOwn = qScopeGuard([&] { QFile::remove(own); });
+    program->TT_F1->Edit2->setText("30000");
+    activate(program->TT_F2.get());
+    EXPECT_FALSE(withPreview(program->TT_F2.get(), [](auto &) {}));
+    const QStringList boxes = takeMessages();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains("не умещается на 50 страницах")) << boxes[0].toStdString();
+
+    QFile::remove(own);
+    EXPECT_TRUE(withPreview(program->TT_F2.get(), [](auto &) {}));
+    EXPECT_EQ(takeMessages(), QStringList());
+    EXPECT_TRUE(program->TT_F2->isVisible());
 }
 
 // After a failed recomputation nothing is printed, previewed or saved; the next completed

@@ -22,6 +22,13 @@
 class QLineEdit;
 class QWidget;
 
+namespace dalko {
+class CostPage;
+namespace estimate {
+class EstimatePreview;
+}
+} // namespace dalko
+
 namespace dalko::test {
 
 class ModalWatcher {
@@ -56,6 +63,10 @@ class GuiTest : public ::testing::Test {
     void click(QWidget *button);
     // The error box texts seen since the last call.
     QStringList takeMessages();
+    // Presses "Просмотр сметы…" and runs `inspect` on the preview, which is then closed.
+    // False when no preview opened.
+    bool withPreview(CostPage *page,
+                     const std::function<void(estimate::EstimatePreview &)> &inspect);
 
     std::unique_ptr<Program> program;
     std::unique_ptr<ModalWatcher> watcher;
