@@ -296,7 +296,8 @@ void OdtWriter::writeImage(QXmlStreamWriter &xml, const QTextImageFormat &format
         image = resource.value<QPixmap>().toImage();
     else if (resource.typeId() == QMetaType::QByteArray)
         image = QImage::fromData(resource.toByteArray());
-    if (image.isNull() || image.width() < 2)
+    // A picture that could not be read prints as an empty box of its size; so it is written.
+    if (image.isNull())
         return;
     // As the print sizes it: the given width and height, one of them scaled by the other, or
     // the picture's own size in CSS pixels.
