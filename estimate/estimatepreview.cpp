@@ -105,7 +105,7 @@ EstimatePreview::EstimatePreview(DocumentFiller &filler, ErrorReporter &errors, 
     toolbar->addAction(QStringLiteral("По ширине страницы"), m_preview,
                        guarded([this] { m_preview->fitToWidth(); }));
     toolbar->addSeparator();
-    toolbar->addAction(QStringLiteral("Закрыть"), this, &QDialog::reject);
+    toolbar->addAction(QStringLiteral("Закрыть"), this, guarded([this] { reject(); }));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
