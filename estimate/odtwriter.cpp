@@ -13,7 +13,10 @@
 #include <private/qtextdocumentlayout_p.h>
 #include <private/qzipwriter_p.h>
 
+#include <algorithm>
+#include <array>
 #include <map>
+#include <optional>
 
 namespace dalko::estimate {
 
@@ -84,11 +87,6 @@ QString genericFamily(const QStringList &families)
             return QStringLiteral("modern");
     }
     return {};
-}
-
-QStringList familiesOf(const QTextCharFormat &format)
-{
-    return format.fontFamilies().toStringList();
 }
 
 class OdtWriter {
@@ -164,7 +162,7 @@ QString OdtWriter::fontFace(const QStringList &families)
 Attributes OdtWriter::textProperties(const QTextCharFormat &format)
 {
     Attributes attributes;
-    if (const QStringList families = familiesOf(format); !families.isEmpty())
+    if (const QStringList families = format.fontFamilies().toStringList(); !families.isEmpty())
         attributes.append({QStringLiteral("style:font-name"), fontFace(families)});
     if (format.hasProperty(QTextFormat::FontPointSize))
         attributes.append({QStringLiteral("fo:font-size"), points(format.fontPointSize())});
