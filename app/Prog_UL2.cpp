@@ -28,9 +28,9 @@ TProg_FL2::TProg_FL2(Program &program) : Window(program, Caption, ClientSize), m
         QStringLiteral("Определение стоимости работ по энергетическому обследованию котельной"),
         ChoiceFont);
     connect(Button1, &QPushButton::clicked, this,
-            [this] { switchWindow(this, &m_program.TProg_F()); });
+            guarded([this] { switchWindow(this, &m_program.TProg_F()); }));
     connect(Button2, &QPushButton::clicked, this,
-            [this] { switchWindow(this, &m_program.TT_F1()); });
+            guarded([this] { switchWindow(this, &m_program.TT_F1()); }));
 }
 
 } // namespace dalko

@@ -250,11 +250,16 @@ QString installedTemplate(report::Calculator kind)
         estimate::templateFolders(QCoreApplication::applicationDirPath()));
 }
 
-// The estimate as the options ask: as PDF, as OpenDocument, on the default printer.
-void writeEstimate(Steps &steps, const Options &options, const QString &templatePath,
+// The estimate as the options ask: as PDF, as OpenDocument, on the default printer. The
+// template is looked for only then, and its absence is a failure like any other.
+void writeEstimate(Steps &steps, const Options &options, report::Calculator kind,
                    const QList<estimate::Replacement> &replacements)
 {
-    if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
+    const bool toFile = !options.pdf.isEmpty() || !options.odt.isEmpty();
+    QString templatePath;
+    if ((toFile || options.print) && !steps.run([&] { templatePath = installedTemplate(kind); }))
+        return;
+    if (toFile) {
         estimate::DocumentFiller filler;
         QStringList missing;
         if (!steps.run([&] {
@@ -372,7 +377,7 @@ int run(const Options &options)
     if (result.estimate) {
         for (const estimate::Replacement &r : *result.estimate)
             printLine(r.placeholder, r.value);
-        writeEstimate(steps, options, installedTemplate(kind), *result.estimate);
+        writeEstimate(steps, options, kind, *result.estimate);
     }
     if (!options.save.isEmpty())
         steps.run([&] { report::writeFile(options.save, result.lines); });

@@ -106,8 +106,9 @@ TProg_F2::TProg_F2(Session &session) : Page(session, Caption)
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button1 = addNavigationButton("Button1", NextButton, QStringLiteral("Далее"));
     // The cost page puts the focus on its "Печать сметы" as it activates.
-    connect(Button1, &QPushButton::clicked, this, [this] { switchWindow(this, m_next); });
-    connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, m_previous); });
+    connect(Button1, &QPushButton::clicked, this, guarded([this] { switchWindow(this, m_next); }));
+    connect(Button2, &QPushButton::clicked, this,
+            guarded([this] { switchWindow(this, m_previous); }));
 }
 
 void TProg_F2::EditChange(int row)

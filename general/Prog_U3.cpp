@@ -101,7 +101,7 @@ TProg_F3::TProg_F3(Session &session, const CustomerPage &customer, const general
 
     for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
         connect(list, &EditableList::Change, this, guarded(&TProg_F3::FormActivate));
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    connect(Edit1, &QLineEdit::textChanged, this, guarded(&TProg_F3::Edit1Change));
     QWidget *order[] = {ComboBox1, ComboBox2, Edit1,   ComboBox3, ComboBox4, ComboBox5,
                         Button6,   Button1,   Button4, Button2,   Button3};
     for (std::size_t i = 1; i < std::size(order); ++i)

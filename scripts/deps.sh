@@ -11,7 +11,7 @@ set -euo pipefail
 # dpkg-dev gives the hardening flags the program is built with.
 run_packages=(
     cmake ninja-build g++ ccache pkg-config dpkg-dev
-    qt6-base-dev libqt6printsupport6 qt6-translations-l10n
+    qt6-base-dev qt6-base-private-dev libqt6printsupport6 qt6-translations-l10n
     fonts-liberation
 )
 test_packages=(

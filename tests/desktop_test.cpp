@@ -15,7 +15,9 @@
 #include "customerpage.h"
 #include "editablelist.h"
 #include "errorbox.h"
+#include "estimatepreview.h"
 #include "report_samples.h"
+#include "reportfile/reportformat.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -24,12 +26,16 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -200,13 +206,14 @@ class DialogFolders : public GuiTest {
     void SetUp() override
     {
         // Settings of this test only: the first dialog has no folder remembered.
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
         GuiTest::SetUp();
     }
     void TearDown() override
     {
         GuiTest::TearDown();
-        qputenv("XDG_CONFIG_HOME", outerConfig);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QFile::decodeName(qgetenv("XDG_CONFIG_HOME")));
     }
     // The folder a dialog opens in when this button is clicked; the dialog is answered with
     // `choose` (empty: cancelled).
@@ -221,7 +228,6 @@ class DialogFolders : public GuiTest {
         watcher->inspectFileDialog = nullptr;
         return folder;
     }
-    const QByteArray outerConfig = qgetenv("XDG_CONFIG_HOME");
     QTemporaryDir config;
     QTemporaryDir reports;
 };
@@ -247,6 +253,82 @@ TEST_F(DialogFolders, OpenInTheFolderLastUsedAcrossRuns)
     // A folder that is gone since: home again.
     ASSERT_TRUE(QDir(folder).removeRecursively());
     EXPECT_EQ(folderOf(program->TT_F1().Button2), QDir::homePath());
+}
+
+// A name typed into the load dialog and confirmed with Enter while the dialog suggests names:
+// once the dialog is closed nothing of it is left on screen, and the next click reaches the
+// page, not a floating list of suggestions.
+TEST_F(DialogFolders, NothingOfTheDialogStaysAfterANameTypedAndEnter)
+{
+    QStringList lines = GeneralDefaults;
+    lines[0] = "ООО «Проба»";
+    report::writeFile(reports.filePath("отчет.rvj"), lines);
+    activate(&program->TProg_F());
+    bool suggested = false;
+    watcher->inspectFileDialog = [&](QFileDialog *dialog) {
+        dialog->setDirectory(reports.path());
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setFocus();
+        // Each key goes where the user's would: to the list of suggestions while it is open.
+        auto target = [name]() -> QWidget * {
+            QWidget *popup = QApplication::activePopupWidget();
+            return popup ? popup : name;
+        };
+        for (QChar c : QStringLiteral("отчет.rvj")) {
+            QKeyEvent down(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QKeyEvent up(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target(), &down);
+            QApplication::sendEvent(target(), &up);
+            QTest::qWait(50);
+        }
+        suggested = QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; });
+        QTest::keyClick(target(), Qt::Key_Return);
+    };
+    click(program->TProg_F().Button2);
+    watcher->inspectFileDialog = nullptr;
+    EXPECT_TRUE(suggested) << "the dialog suggested no name";
+    EXPECT_EQ(takeMessages(), QStringList());
+    EXPECT_EQ(program->TProg_F().Edit1->text(), "ООО «Проба»");
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    for (QWidget *window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->isVisible() && window->windowType() == Qt::Popup)
+            << window->metaObject()->className();
+    const bool checked = program->TProg_F().CheckBox1->isChecked();
+    click(program->TProg_F().CheckBox1);
+    EXPECT_NE(program->TProg_F().CheckBox1->isChecked(), checked);
+}
+
+// Whatever a session does, the program keeps its settings in one file,
+// ~/.config/dalko/dalko.conf.
+TEST_F(DialogFolders, OneSettingsFile)
+{
+    program->TT_F1().Edit2->setText("30000");
+    activate(&program->TT_F2());
+    ASSERT_TRUE(withPreview(&program->TT_F2(), [&](estimate::EstimatePreview &preview) {
+        watcher->fileToChoose = reports.filePath("Смета");
+        preview.saveAction()->trigger();
+    }));
+    ASSERT_TRUE(QFileInfo::exists(reports.filePath("Смета.pdf")))
+        << takeMessages().join(u'\n').toStdString();
+    const QString file = reports.filePath("котельная.rvj");
+    report::writeFile(file, BoilerDefaults);
+    folderOf(program->TT_F1().Button2, file);
+    program.reset(); // the dialogs keep their own state until they go
+
+    QStringList files;
+    QDirIterator it(config.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(config.path()).relativeFilePath(it.next());
+    // Besides, Qt's file dialogs keep their history in QtProject.conf, one file for every Qt
+    // program of the user, which Qt writes itself.
+    files.removeOne("QtProject.conf");
+    EXPECT_EQ(files, QStringList{"dalko/dalko.conf"});
+    QFile conf(config.filePath("dalko/dalko.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    const QByteArray kept = conf.readAll();
+    EXPECT_TRUE(kept.contains("lastFolder=")) << kept.toStdString();
+    EXPECT_TRUE(kept.contains("format=pdf")) << kept.toStdString();
 }
 
 } // namespace

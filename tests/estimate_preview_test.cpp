@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,7 +29,7 @@
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,25 +64,6 @@ class EstimatePreviewTest : public GuiTest {
         ASSERT_TRUE(dir.isValid());
     }
 
-    // Presses "Просмотр сметы…" and runs `inspect` on the preview, which is then closed.
-    // False when no preview opened.
-    bool withPreview(CostPage *page,
-                     const std::function<void(estimate::EstimatePreview &)> &inspect)
-    {
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            auto *preview =
-                qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget());
-            if (!preview)
-                return;
-            opened = true;
-            inspect(*preview);
-            preview->reject();
-        });
-        click(page->Button5);
-        return opened;
-    }
-
     void enterGeneralWorkedExample()
     {
         program->TProg_F2().Edits[0]->setText("290,276");
@@ -112,32 +94,110 @@ TEST_F(EstimatePreviewTest, ShowsThePagesOfThePdfAndSavesPdfAndOdt)
     EXPECT_TRUE(contents(odt).startsWith("PK")) << "not an OpenDocument container";
 }
 
-// LibreOffice reads the ODT as a text document holding every value of the estimate.
-TEST_F(EstimatePreviewTest, LibreOfficeReadsEveryValueOfTheOdt)
+// The toolbar tells the page shown and the count, and turns the pages.
+TEST_F(EstimatePreviewTest, PageNumberAndTurningThePages)
 {
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (libreoffice-writer-nogui) is not installed";
+    enterGeneralWorkedExample();
+    ASSERT_TRUE(withPreview(&program->TProg_F3(), [&](estimate::EstimatePreview &preview) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preview.preview()->pageCount() == 2; }));
+        EXPECT_EQ(preview.pageText(), "Страница 1 из 2");
+        EXPECT_FALSE(preview.previousPageAction()->isEnabled());
+        preview.nextPageAction()->trigger();
+        EXPECT_EQ(preview.pageText(), "Страница 2 из 2");
+        EXPECT_FALSE(preview.nextPageAction()->isEnabled());
+        ASSERT_TRUE(preview.previousPageAction()->isEnabled());
+        preview.previousPageAction()->trigger();
+        EXPECT_EQ(preview.pageText(), "Страница 1 из 2");
+    }));
+}
+
+// "Смета" has no suffix: the dialog adds the filter's before it checks the name, so that the
+// second save asks before replacing the first, and "No" keeps it.
+TEST_F(EstimatePreviewTest, SavingTwiceAsksBeforeReplacing)
+{
+    enterGeneralWorkedExample();
+    const QString saved = dir.filePath("Смета.pdf");
+    watcher->answer = QMessageBox::No;
+    ASSERT_TRUE(withPreview(&program->TProg_F3(), [&](estimate::EstimatePreview &preview) {
+        watcher->fileToChoose = dir.filePath("Смета");
+        preview.saveAction()->trigger();
+        ASSERT_TRUE(QFileInfo::exists(saved));
+        EXPECT_EQ(watcher->messages, QStringList()) << "asked about a new file";
+        {
+            QFile file(saved);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("the firm's earlier estimate");
+        }
+        // Once asked and answered, the dialog is cancelled.
+        watcher->inspectFileDialog = [&](QFileDialog *) {
+            if (!watcher->messages.isEmpty())
+                watcher->fileToChoose.clear();
+        };
+        preview.saveAction()->trigger();
+        watcher->inspectFileDialog = nullptr;
+    }));
+    const QStringList asked = takeMessages();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("Смета.pdf")) << asked[0].toStdString();
+    EXPECT_EQ(contents(saved), "the firm's earlier estimate");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"Смета.pdf"});
+}
+
+// The format chosen is the next dialog's, suffix included.
+TEST_F(EstimatePreviewTest, TheChosenFormatIsKept)
+{
+    enterGeneralWorkedExample();
+    QString filter, suffix;
+    ASSERT_TRUE(withPreview(&program->TProg_F3(), [&](estimate::EstimatePreview &preview) {
+        watcher->fileToChoose = dir.filePath("Смета");
+        watcher->inspectFileDialog = [](QFileDialog *dialog) {
+            // As a user picks it in the list of types.
+            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            ASSERT_NE(types, nullptr);
+            types->setCurrentIndex(1);
+            emit types->activated(1);
+            emit types->textActivated(types->currentText());
+        };
+        preview.saveAction()->trigger();
+        watcher->fileToChoose.clear();
+        watcher->inspectFileDialog = [&](QFileDialog *dialog) {
+            filter = dialog->selectedNameFilter();
+            suffix = dialog->defaultSuffix();
+        };
+        preview.saveAction()->trigger();
+        watcher->inspectFileDialog = nullptr;
+    }));
+    EXPECT_TRUE(contents(dir.filePath("Смета.odt")).startsWith("PK"));
+    EXPECT_EQ(filter, "Документ OpenDocument (*.odt)");
+    EXPECT_EQ(suffix, "odt");
+}
+
+// A firm's template that would lay out on more pages than any estimate has: one error box
+// instead of the preview, and the program goes on.
+TEST_F(EstimatePreviewTest, AnOverlongLayoutIsRefusedBeforeThePreviewOpens)
+{
+    const QString own = QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME")) + "/dalko/dalko-t.rv";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(own).absolutePath()));
+    {
+        QFile file(own);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("<html><body>" +
+                   QByteArray("<p style=\"page-break-before:always\">#сумм10&</p>").repeated(60) +
+                   "</body></html>");
+    }
+    const auto removeOwn = qScopeGuard([&] { QFile::remove(own); });
     program->TT_F1().Edit2->setText("30000");
     activate(&program->TT_F2());
-    const QList<estimate::Replacement> replacements = program->TT_F2().estimateReplacements();
-    ASSERT_TRUE(withPreview(&program->TT_F2(), [&](estimate::EstimatePreview &preview) {
-        program->errors.run([&] { preview.saveAs(dir.filePath("boiler.odt")); });
-    }));
+    EXPECT_FALSE(withPreview(&program->TT_F2(), [](auto &) {}));
+    const QStringList boxes = takeMessages();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains("не умещается на 50 страницах")) << boxes[0].toStdString();
+
+    QFile::remove(own);
+    EXPECT_TRUE(withPreview(&program->TT_F2(), [](auto &) {}));
     EXPECT_EQ(takeMessages(), QStringList());
-    QProcess convert;
-    convert.setWorkingDirectory(dir.path());
-    convert.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath("lo"),
-                            QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                            QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
-                            dir.path(), dir.filePath("boiler.odt")});
-    ASSERT_TRUE(convert.waitForFinished(120000));
-    const QString text = QString::fromUtf8(contents(dir.filePath("boiler.txt")));
-    ASSERT_FALSE(text.isEmpty()) << convert.readAllStandardError().toStdString();
-    for (const estimate::Replacement &r : replacements)
-        EXPECT_TRUE(text.contains(r.value.trimmed()))
-            << r.placeholder.toStdString() << " = " << r.value.toStdString();
-    EXPECT_TRUE(text.contains("57926,51"));
-    EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("#[^\\s#&]+&"))));
+    EXPECT_TRUE(program->TT_F2().isVisible());
 }
 
 // After a failed recomputation nothing is printed, previewed or saved; the next completed

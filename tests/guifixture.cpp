@@ -2,6 +2,7 @@
 
 #include "Logo_U.h"
 #include "costpage.h"
+#include "estimatepreview.h"
 #include "estimatetermsdialog.h"
 #include "window.h"
 
@@ -16,6 +17,10 @@
 #include <QTest>
 
 namespace dalko::test {
+
+namespace {
+constexpr char Answering[] = "dalkoTestAnswering";
+} // namespace
 
 ModalWatcher::ModalWatcher()
 {
@@ -37,9 +42,13 @@ void ModalWatcher::poll()
             box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
                                            : QMessageBox::Ok);
     } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+        if (dialog->property(Answering).toBool())
+            return;
         ++fileDialogs;
         if (inspectFileDialog)
             inspectFileDialog(dialog);
+        if (!dialog->isVisible()) // answered by the inspection
+            return;
         if (fileToChoose.isEmpty()) {
             dialog->reject();
         } else {
@@ -51,7 +60,13 @@ void ModalWatcher::poll()
             for (auto *view : dialog->findChildren<QAbstractItemView *>())
                 view->clearSelection();
             name->setText(fileToChoose);
-            static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
+            // Accepted outside this poll, so that a question the dialog asks before it closes
+            // (whether to replace a file) is seen and answered by the next one.
+            dialog->setProperty(Answering, true);
+            QTimer::singleShot(0, dialog, [dialog] {
+                static_cast<QDialog *>(dialog)->accept(); // QFileDialog hides accept()
+                dialog->setProperty(Answering, false);
+            });
         }
     }
 }
@@ -128,6 +143,23 @@ QStringList GuiTest::takeMessages()
     QStringList seen = watcher->messages;
     watcher->messages.clear();
     return seen;
+}
+
+bool GuiTest::withPreview(CostPage *page,
+                          const std::function<void(estimate::EstimatePreview &)> &inspect)
+{
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto *preview =
+            qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        opened = true;
+        inspect(*preview);
+        preview->reject();
+    });
+    click(page->Button5);
+    return opened;
 }
 
 } // namespace dalko::test

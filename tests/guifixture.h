@@ -25,7 +25,10 @@ class QWidget;
 
 namespace dalko {
 class CostPage;
+namespace estimate {
+class EstimatePreview;
 }
+} // namespace dalko
 
 namespace dalko::test {
 
@@ -64,6 +67,10 @@ class GuiTest : public ::testing::Test {
     bool chooseEstimateTerms(CostPage &page, const QDate &date, const QString &fixedRate = {});
     // The error box texts seen since the last call.
     QStringList takeMessages();
+    // Presses "Просмотр сметы…" and runs `inspect` on the preview, which is then closed.
+    // False when no preview opened.
+    bool withPreview(CostPage *page,
+                     const std::function<void(estimate::EstimatePreview &)> &inspect);
 
     std::unique_ptr<Program> program;
     std::unique_ptr<ModalWatcher> watcher;

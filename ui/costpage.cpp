@@ -45,10 +45,10 @@ CostPage::CostPage(Session &session, const Kind &kind)
 
     connect(Button1, &QPushButton::clicked, this, guarded(&CostPage::Button1Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&CostPage::Button4Click));
-    // Not guarded as a whole: the preview's own actions are handlers of their own.
-    connect(Button5, &QPushButton::clicked, this, &CostPage::Button5Click);
-    connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, m_previous); });
-    connect(Button3, &QPushButton::clicked, this, [this] { m_session.endProgram(); });
+    connect(Button5, &QPushButton::clicked, this, guarded(&CostPage::Button5Click));
+    connect(Button2, &QPushButton::clicked, this,
+            guarded([this] { switchWindow(this, m_previous); }));
+    connect(Button3, &QPushButton::clicked, this, guarded([this] { m_session.endProgram(); }));
 }
 
 void CostPage::addEstimateTerms(QWidget *costGroup)
@@ -124,13 +124,10 @@ void CostPage::Button1Click()
 
 void CostPage::Button5Click()
 {
-    std::unique_ptr<estimate::DocumentFiller> filler;
     QStringList missing;
-    m_session.errors.run([&] { filler = filledEstimate(missing); });
-    if (!filler)
-        return;
+    const std::unique_ptr<estimate::DocumentFiller> filler = filledEstimate(missing);
     estimate::EstimatePreview preview(*filler, m_session.errors, this);
-    preview.exec();
+    m_session.errors.execModal(preview);
     warnOfMissing(missing);
 }
 

@@ -103,7 +103,7 @@ CustomerPage::CustomerPage(Session &session, report::Calculator calculator)
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog1->setFileMode(QFileDialog::AnyFile);
     OpenDialog1->setNameFilter(QStringLiteral("Файл отчетов НП \"ДАЛКО\" (*.rvj)"));
-    openInLastFolder(OpenDialog1);
+    setUpFileDialog(OpenDialog1);
 
     setTabOrder(Edit1, Edit5);
     setTabOrder(Edit5, CheckBox1);
@@ -115,7 +115,7 @@ CustomerPage::CustomerPage(Session &session, report::Calculator calculator)
     setTabOrder(Edit7, Button2);
     setTabOrder(Button2, Button1);
 
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, guarded(&CustomerPage::CheckBox1Click));
     connect(Button1, &QPushButton::clicked, this, guarded(&CustomerPage::Button1Click));
     connect(Button2, &QPushButton::clicked, this, guarded(&CustomerPage::Button2Click));
     FormCreate();

@@ -1,26 +1,19 @@
 #include "dialogfolder.h"
 
+#include "settings.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDir>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
 
 namespace dalko {
 
 namespace {
 
 const QString LastFolderKey = QStringLiteral("dialogs/lastFolder");
-
-// ~/.config/dalko/dalko.conf: the program has no organisation, and QSettings' own default
-// would put it under "Unknown Organization".
-QSettings settings()
-{
-    return QSettings(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-                         QStringLiteral("/dalko.conf"),
-                     QSettings::IniFormat);
-}
 
 // Sets the dialog's folder as it is shown, so that a folder chosen in another dialog since
 // its last use counts.
@@ -41,18 +34,22 @@ class FolderOnShow : public QObject {
 
 QString lastDialogFolder()
 {
-    const QString folder = settings().value(LastFolderKey).toString();
+    const QString folder = appSettings().value(LastFolderKey).toString();
     // A folder removed or unmounted since is no place to start from.
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
         return folder;
     return QDir::homePath();
 }
 
-void openInLastFolder(QFileDialog *dialog)
+void setUpFileDialog(QFileDialog *dialog)
 {
     dialog->installEventFilter(new FolderOnShow(dialog));
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [](const QString &file) {
-        settings().setValue(LastFolderKey, QFileInfo(file).absolutePath());
+        appSettings().setValue(LastFolderKey, QFileInfo(file).absolutePath());
+    });
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog] {
+        for (QCompleter *completer : dialog->findChildren<QCompleter *>())
+            completer->popup()->hide();
     });
 }
 

@@ -11,8 +11,9 @@ namespace dalko {
 
 // The folder a file dialog opens in now.
 QString lastDialogFolder();
-// Makes the dialog open in the last folder each time it is shown, and remember the folder of
-// the file chosen in it.
-void openInLastFolder(QFileDialog *dialog);
+// Makes the dialog open in the last folder each time it is shown and remember the folder of
+// the file chosen in it, and leave nothing of it on screen once it closes (the suggestions
+// of a name typed and confirmed with Enter would otherwise float over the window).
+void setUpFileDialog(QFileDialog *dialog);
 
 } // namespace dalko

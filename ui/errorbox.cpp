@@ -1,6 +1,7 @@
 #include "errorbox.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -8,6 +9,7 @@
 
 #include <exception>
 #include <new>
+#include <utility>
 
 namespace dalko {
 
@@ -89,6 +91,13 @@ void ErrorReporter::rethrowPending()
     const Error error = *m_pending;
     m_pending.reset();
     throw error;
+}
+
+int ErrorReporter::execModal(QDialog &dialog)
+{
+    const int depth = std::exchange(m_depth, 0);
+    const auto restore = qScopeGuard([this, depth] { m_depth = depth; });
+    return dialog.exec();
 }
 
 void ErrorReporter::report(const Error &error)

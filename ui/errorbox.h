@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+class QDialog;
+
 namespace dalko {
 
 inline const QString ApplicationTitle = QStringLiteral("НП ДАЛКО - Vivazuzudud");
@@ -28,6 +30,9 @@ class ErrorReporter {
     // rethrowPending().
     void run(const std::function<void()> &handler);
     void rethrowPending();
+    // Runs a modal dialog from within a handler. The handlers run in the dialog's own event
+    // loop are handlers of their own: their errors are shown at once, not kept for this one.
+    int execModal(QDialog &dialog);
 
   private:
     void report(const Error &error);

@@ -6,7 +6,11 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <memory>
+
 class QAction;
+class QLabel;
 class QPrintPreviewWidget;
 class QPrinter;
 
@@ -21,20 +25,36 @@ class DocumentFiller;
 class EstimatePreview : public QDialog {
     Q_OBJECT
   public:
-    // The filled document must outlive the dialog.
+    // The filled document must outlive the dialog. Fails, before anything is shown, when the
+    // document does not lay out on a sane number of pages.
     EstimatePreview(DocumentFiller &filler, ErrorReporter &errors, QWidget *parent);
     ~EstimatePreview() override;
 
     QPrintPreviewWidget *preview() const { return m_preview; }
     QAction *printAction() const { return m_print; }
     QAction *saveAction() const { return m_save; }
+    QAction *previousPageAction() const { return m_previousPage; }
+    QAction *nextPageAction() const { return m_nextPage; }
+    // "Страница 1 из 2".
+    QString pageText() const;
 
     // Writes the estimate as ODT when the name ends in ".odt", as PDF otherwise.
     void saveAs(const QString &path);
 
   private:
+    // A slot that runs its handler as every handler of the program runs: an error ends it and
+    // is shown in the error box.
+    template <typename Handler>
+    auto guarded(Handler handler)
+    {
+        return [this, handler] { runGuarded(handler); };
+    }
+    void runGuarded(const std::function<void()> &handler);
+
     void printWithDialog();
     void chooseFileAndSave();
+    void turnPage(int by);
+    void showPageNumber();
 
     DocumentFiller &m_filler;
     ErrorReporter &m_errors;
@@ -42,6 +62,9 @@ class EstimatePreview : public QDialog {
     QPrintPreviewWidget *m_preview;
     QAction *m_print;
     QAction *m_save;
+    QAction *m_previousPage;
+    QAction *m_nextPage;
+    QLabel *m_pageNumber;
 };
 
 } // namespace dalko::estimate

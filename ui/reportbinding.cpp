@@ -107,7 +107,7 @@ QFileDialog *makeSaveDialog(QWidget *page)
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
-    openInLastFolder(dialog);
+    setUpFileDialog(dialog);
     return dialog;
 }
 

@@ -1,5 +1,6 @@
 #include "filler.h"
 
+#include "odtwriter.h"
 #include "templatefiles.h"
 
 #include "numbers.h"
@@ -17,7 +18,6 @@
 #include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocumentWriter>
 #include <QTextLength>
 
 #include <cmath>
@@ -365,7 +365,7 @@ QStringList DocumentFiller::fill(const QList<Replacement> &replacements)
     return missing;
 }
 
-void DocumentFiller::paint(QPagedPaintDevice &device)
+int DocumentFiller::layOut(QPagedPaintDevice &device)
 {
     device.setPageMargins(PageMargins, QPageLayout::Millimeter);
     // Without the device's own page size the document would add margins of its own.
@@ -385,6 +385,12 @@ void DocumentFiller::paint(QPagedPaintDevice &device)
                                    "проверьте в шаблоне поля, отступы и размеры шрифтов")
                         .arg(shownPath(m_templatePath))
                         .arg(MaxPages));
+    return pages;
+}
+
+void DocumentFiller::paint(QPagedPaintDevice &device)
+{
+    layOut(device);
     m_document->print(&device);
 }
 
@@ -404,12 +410,14 @@ QByteArray DocumentFiller::pdfBytes()
 
 QByteArray DocumentFiller::odtBytes()
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QTextDocumentWriter writer(&buffer, "odf");
-    if (!writer.write(m_document.get()))
-        throw Error(QStringLiteral("Не удалось записать смету в формате OpenDocument"));
-    return buffer.data();
+    // Laid out as for the PDF, so that the tables get the PDF's column widths.
+    QBuffer unused;
+    unused.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&unused);
+    writer.setResolution(PdfResolution);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    layOut(writer);
+    return writeOdt(*m_document, writer.pageLayout(), PdfResolution);
 }
 
 } // namespace dalko::estimate

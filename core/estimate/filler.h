@@ -79,8 +79,10 @@ class DocumentFiller {
     QString plainText() const { return m_document->toPlainText(); }
     const QTextDocument &document() const { return *m_document; }
     // Lays the document out on the device's pages (A4 or the printer's, 15 mm margins) and
-    // paints it there. Fails, painting nothing, as soon as the layout passes a sane number of
-    // pages.
+    // returns their number. Fails when the layout does not fit a sane number of pages.
+    int layOut(QPagedPaintDevice &device);
+    // Lays the document out and paints it on the device; fails as layOut does, painting
+    // nothing.
     void paint(QPagedPaintDevice &device);
     // The same pages as a PDF file's bytes, the text selectable.
     QByteArray pdfBytes();

@@ -77,8 +77,8 @@ QString itemText(const Table &table, int index)
 constexpr int TwoItems = 2;
 
 // The item counts of a file's lists, in the order of their lines.
-const int GeneralLists[] = {int(general::Branches.size()), int(general::Locations.size()),
-                            TwoItems, TwoItems, TwoItems};
+const int GeneralLists[] = {int(general::Branches.size()), int(general::Locations.size()), TwoItems,
+                            TwoItems, TwoItems};
 const int BoilerLists[] = {int(boiler::BoilerCounts.size()), int(boiler::Capacities.size()),
                            int(boiler::BoilerKinds.size()), TwoItems, TwoItems};
 // The first line of the general calculator's consumptions.
@@ -98,8 +98,8 @@ QString noteOn(Calculator calculator, int number, const QString &text, QChar dec
 {
     const LineKind kind = layout(calculator)[number - 1];
     if (kind == LineKind::ListIndex) {
-        const int items = (calculator == Calculator::General ? GeneralLists
-                                                             : BoilerLists)[listsSeen++];
+        const int items =
+            (calculator == Calculator::General ? GeneralLists : BoilerLists)[listsSeen++];
         const int index = textToInteger(text);
         if (!text.isEmpty() && (index < -1 || index >= items))
             return QStringLiteral("такого пункта в списке нет (пунктов: %1), ничего не выбрано")
@@ -110,8 +110,8 @@ QString noteOn(Calculator calculator, int number, const QString &text, QChar dec
         return {};
     const bool converts = parseNumber(text, decimal).has_value();
     const int resource = number - FirstConsumptionLine;
-    if (calculator == Calculator::General && resource >= 0 &&
-        resource < general::ResourceCount && countedAsZero(text, resource, decimal))
+    if (calculator == Calculator::General && resource >= 0 && resource < general::ResourceCount &&
+        countedAsZero(text, resource, decimal))
         return converts ? QStringLiteral("слишком велико для расчета, считается 0")
                         : QStringLiteral("не число, считается 0");
     return converts ? QString() : QStringLiteral("не число");

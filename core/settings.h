@@ -1,0 +1,13 @@
+#pragma once
+
+// The program's one settings file, ~/.config/dalko/dalko.conf. Named by organisation and
+// program explicitly: with no organisation set, QSettings' default would go to
+// "Unknown Organization".
+
+#include <QSettings>
+
+namespace dalko {
+
+QSettings appSettings();
+
+} // namespace dalko
