@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages dalko needs, where missing. "run": what building, packaging and
 # running the program need; "test": also every tool the tests use (GoogleTest and Google
-# Benchmark, clang for the fuzzers, a print server, LibreOffice, the package checkers).
+# Benchmark, clang for the fuzzers, a print server, LibreOffice, the package checkers, a
+# PostgreSQL server for the shared register of estimates).
 # As a user other than root it installs through sudo.
 #
 # Usage: deps.sh run|test
@@ -11,7 +12,7 @@ set -euo pipefail
 # dependencies.
 run_packages=(
     cmake ninja-build g++ ccache pkg-config dpkg-dev
-    qt6-base-dev qt6-qpa-plugins libqt6printsupport6 qt6-translations-l10n
+    qt6-base-dev qt6-qpa-plugins libqt6printsupport6 libqt6sql6-sqlite qt6-translations-l10n
     fonts-liberation fonts-wine
 )
 test_packages=(
@@ -21,6 +22,7 @@ test_packages=(
     libreoffice-writer-nogui
     lintian appstream desktop-file-utils shared-mime-info man-db file
     time xvfb xdotool
+    libqt6sql6-psql postgresql sqlite3
 )
 
 case ${1:-} in

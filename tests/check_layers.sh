@@ -15,7 +15,7 @@ if grep -nE "#include \"($page_headers)\"" reportfile/* estimate/*; then
 fi
 
 # The core library's sources, as CMakeLists.txt lists them, and their headers.
-core_sources=$(sed -n '/^add_library(dalko_core /,/^)/p' CMakeLists.txt | grep -oE '[a-z]+/[A-Za-z_0-9]+\.cpp')
+core_sources=$(sed -n '/^add_library(dalko_core /,/^)/p' CMakeLists.txt | grep -oE '[a-z]+(/[a-z]+)*/[A-Za-z_0-9]+\.cpp')
 [ -n "$core_sources" ] || { echo "FAIL: no sources of dalko_core found in CMakeLists.txt" >&2; exit 1; }
 for source in $core_sources; do
     for file in "$source" "${source%.cpp}.h"; do
