@@ -1,7 +1,9 @@
 #include "costpage.h"
 
+#include "journalwindow.h"
 #include "program.h"
 
+#include "estimate/estimatenumber.h"
 #include "estimate/estimatepreview.h"
 #include "estimate/estimateprint.h"
 #include "estimate/templatefiles.h"
@@ -20,6 +22,8 @@ constexpr Place BackButton{859, 625, 100, 25};
 constexpr Place ExitButton{965, 625, 100, 25};
 // In the free part of the bottom row, between "Печать сметы" and "Назад".
 constexpr Place PreviewButton{697, 625, 152, 25};
+// Above "Просмотр сметы…", in the strip between the group and the bottom row.
+constexpr Place JournalButton{697, 603, 152, 20};
 } // namespace
 
 CostPage::CostPage(Program &program, const Kind &kind)
@@ -38,12 +42,15 @@ CostPage::CostPage(Program &program, const Kind &kind)
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
     Button5 = addNavigationButton("Button5", PreviewButton, QStringLiteral("Просмотр сметы…"));
+    Button6 = addNavigationButton("Button6", JournalButton, QStringLiteral("Журнал смет"));
     SaveDialog1 = report::makeSaveDialog(this);
 
     connect(Button1, &QPushButton::clicked, this, guarded(&CostPage::Button1Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&CostPage::Button4Click));
     // Not guarded as a whole: the preview's own actions are handlers of their own.
     connect(Button5, &QPushButton::clicked, this, &CostPage::Button5Click);
+    connect(Button6, &QPushButton::clicked, this,
+            guarded([this] { openJournal(m_program, this); }));
     connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, previousPage()); });
     connect(Button3, &QPushButton::clicked, this, [this] { m_program.endProgram(); });
 }
@@ -78,29 +85,62 @@ QString CostPage::templatePath() const
                                   estimate::templateFolders(Program::installDir()));
 }
 
-std::unique_ptr<estimate::DocumentFiller> CostPage::filledEstimate() const
+journal::Record CostPage::estimateRecord() const
 {
-    requireCompleteCalculation();
-    const QList<estimate::Replacement> replacements = estimateReplacements();
-    auto filler = std::make_unique<estimate::DocumentFiller>();
-    filler->open(templatePath());
-    filler->fill(replacements);
-    return filler;
+    journal::Record record = journalRecord();
+    record.calculator = m_kind.calculator;
+    record.inputs = report::encode(m_program.reportLines(m_kind.calculator));
+    return record;
+}
+
+void CostPage::issue(const std::function<QString(const QString &number)> &output) const
+{
+    const journal::Issued issued =
+        journal::issueRecorded(journal::defaultLocation(), estimateRecord(), output);
+    if (!issued.notices.isEmpty())
+        throw Error(issued.notices.join(u'\n'));
+}
+
+void CostPage::fillEstimate(estimate::DocumentFiller &filler,
+                            const QList<estimate::Replacement> &replacements,
+                            const QString &number) const
+{
+    filler.open(templatePath());
+    filler.fill(estimate::numbered(replacements, number));
 }
 
 void CostPage::Button1Click()
 {
     requireCompleteCalculation();
-    estimate::printEstimate(templatePath(), estimateReplacements());
+    const QList<estimate::Replacement> replacements = estimateReplacements();
+    const QString path = templatePath();
+    issue([&](const QString &number) {
+        return journal::printedOn(
+            estimate::printEstimate(path, estimate::numbered(replacements, number)));
+    });
 }
 
 void CostPage::Button5Click()
 {
+    QList<estimate::Replacement> replacements;
     std::unique_ptr<estimate::DocumentFiller> filler;
-    m_program.errors.run([&] { filler = filledEstimate(); });
+    m_program.errors.run([&] {
+        requireCompleteCalculation();
+        replacements = estimateReplacements();
+        auto filled = std::make_unique<estimate::DocumentFiller>();
+        fillEstimate(*filled, replacements, QString());
+        filler = std::move(filled);
+    });
     if (!filler)
         return;
     estimate::EstimatePreview preview(*filler, m_program.errors, this);
+    // Printed or saved from the preview, the estimate gets its number first.
+    preview.setIssue([&](const std::function<QString()> &output) {
+        issue([&](const QString &number) {
+            fillEstimate(*filler, replacements, number);
+            return output();
+        });
+    });
     preview.exec();
 }
 

@@ -7,6 +7,7 @@
 #include "window.h"
 
 #include "estimate/filler.h"
+#include "journal/journal.h"
 #include "reportfile/reportbinding.h"
 
 #include <functional>
@@ -38,16 +39,22 @@ class CostPage : public Page {
     virtual report::BoundLines reportBindings() = 0;
     // Runs once a report file has been assigned to the pages.
     virtual void reportLoaded() {}
+    // What the register of estimates keeps of the estimate: its date, the texts and amounts
+    // as printed, and the inputs as "Сохранить файл отчета" writes them.
+    journal::Record estimateRecord() const;
 
     QPushButton *Button1; // "Печать сметы"
     QPushButton *Button4; // "Сохранить файл отчета"
     QPushButton *Button2; // "Назад"
     QPushButton *Button3; // "Выход"
     QPushButton *Button5; // "Просмотр сметы…"
+    QPushButton *Button6; // "Журнал смет"
     QFileDialog *SaveDialog1;
 
   protected:
     virtual QWidget *previousPage() const = 0;
+    // The record's date, texts and amounts.
+    virtual journal::Record journalRecord() const = 0;
     // The lists of expertise and VAT beside the cost share one caption; each gets its own
     // accessible name.
     static void nameCostOptions(QWidget *expertise, QWidget *vat);
@@ -59,8 +66,14 @@ class CostPage : public Page {
     void Button4Click();
     // Fails, naming the failed step, unless the last recomputation completed.
     void requireCompleteCalculation() const;
-    // The filled estimate, from the current quantities.
-    std::unique_ptr<estimate::DocumentFiller> filledEstimate() const;
+    // Issues the estimate through `output` (which prints or saves it with the number given
+    // and says where it went), recorded in the register; fails after the estimate is out when
+    // the register has something to tell.
+    void issue(const std::function<QString(const QString &number)> &output) const;
+    // Fills the estimate with these replacements, numbered.
+    void fillEstimate(estimate::DocumentFiller &filler,
+                      const QList<estimate::Replacement> &replacements,
+                      const QString &number) const;
     QString templatePath() const;
 
     Kind m_kind;

@@ -161,6 +161,19 @@ void TT_F2::reportLoaded()
     ComboBox7->setCurrentIndex(boiler::firingModesIndex(quantities.DiagNorm));
 }
 
+journal::Record TT_F2::journalRecord() const
+{
+    const CustomerTexts texts = m_program.TT_F1->customerTexts();
+    journal::Record record;
+    record.date = QDate::currentDate();
+    record.customer = texts.customer;
+    record.place = texts.place;
+    record.objects = texts.objects;
+    record.total = quantities.TotalCost;
+    record.vatRate = quantities.VatRate;
+    return record;
+}
+
 QList<estimate::Replacement> TT_F2::estimateReplacements() const
 {
     estimate::BoilerInputs in;

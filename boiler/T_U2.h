@@ -48,6 +48,7 @@ class TT_F2 : public CostPage {
 
   protected:
     QWidget *previousPage() const override;
+    journal::Record journalRecord() const override;
 
   private:
     void FormCreate();

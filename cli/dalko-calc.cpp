@@ -8,12 +8,14 @@
 #include "app/savefile.h"
 #include "boiler/T_U2.h"
 #include "estimate/boilerestimate.h"
+#include "estimate/estimatenumber.h"
 #include "estimate/estimateprint.h"
 #include "estimate/generalestimate.h"
 #include "estimate/templatecheck.h"
 #include "estimate/templatefiles.h"
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
+#include "journal/journal.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -36,6 +38,10 @@ struct Options {
     QString odt;
     QString save;
     bool print = false;
+    // --record: the estimate written or printed goes into the journal.
+    bool record = false;
+    QString journal; // --journal: the journal recorded in and listed; the user's by default
+    bool journalList = false;
     // --check-template: the calculator whose template is checked, and the template (empty:
     // the installed one). No report file is read then.
     std::optional<report::Calculator> checkTemplate;
@@ -79,6 +85,18 @@ class CommandLine {
                                     QStringLiteral("OUT.rvj")};
     const QCommandLineOption m_print{QStringLiteral("print"),
                                      QStringLiteral("Напечатать смету на принтере по умолчанию.")};
+    const QCommandLineOption m_record{
+        QStringLiteral("record"),
+        QStringLiteral("Записать выданную смету (--pdf, --odt, --print) в журнал смет.")};
+    const QCommandLineOption m_journal{
+        QStringLiteral("journal"),
+        QStringLiteral("Журнал смет для --record и --journal-list: файл SQLite или адрес "
+                       "postgresql://пользователь@сервер/база (по умолчанию журнал "
+                       "пользователя)."),
+        QStringLiteral("LOCATION")};
+    const QCommandLineOption m_journalList{
+        QStringLiteral("journal-list"),
+        QStringLiteral("Напечатать журнал смет, от первой сметы к последней, и завершиться.")};
     const QCommandLineOption m_checkTemplate{
         QStringLiteral("check-template"),
         QStringLiteral("Проверить шаблон сметы этого расчета (по умолчанию установленный) "
@@ -91,7 +109,8 @@ CommandLine::CommandLine()
     m_parser.setApplicationDescription(
         QStringLiteral("Пересчитывает файл отчета и печатает величины расчета и подстановки "
                        "сметы, по одной строке «Имя<TAB>значение»."));
-    m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_checkTemplate});
+    m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_record, m_journal, m_journalList,
+                         m_checkTemplate});
     m_parser.addPositionalArgument(
         QStringLiteral("ФАЙЛ"),
         QStringLiteral("Файл отчета (.rvj); с --check-template — файл шаблона, если проверяется "
@@ -114,6 +133,15 @@ std::variant<Options, QString> CommandLine::options() const
     if (m_parser.isSet(m_checkTemplate))
         return templateCheck();
     Options options;
+    options.journal = m_parser.isSet(m_journal) ? m_parser.value(m_journal) : QString();
+    if (m_parser.isSet(m_journal) && options.journal.isEmpty())
+        return QStringLiteral("--journal: пустое имя журнала.");
+    if (m_parser.isSet(m_journalList)) {
+        if (!m_parser.positionalArguments().isEmpty())
+            return QStringLiteral("--journal-list не сочетается с файлом отчета.");
+        options.journalList = true;
+        return options;
+    }
     const QStringList files = m_parser.positionalArguments();
     if (files.size() != 1)
         return QStringLiteral("нужен ровно один файл отчета.");
@@ -133,6 +161,9 @@ std::variant<Options, QString> CommandLine::options() const
             return QStringLiteral("--%1: пустое имя файла.").arg(option->names().constFirst());
     }
     options.print = m_parser.isSet(m_print);
+    options.record = m_parser.isSet(m_record);
+    if (options.record && options.pdf.isEmpty() && options.odt.isEmpty() && !options.print)
+        return QStringLiteral("--record: нужна смета для записи (--pdf, --odt или --print).");
     return options;
 }
 
@@ -142,7 +173,8 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     options.checkTemplate = calculatorNamed(m_parser.value(m_checkTemplate));
     if (!options.checkTemplate)
         return QStringLiteral("--check-template: ожидается general или boiler.");
-    for (const QCommandLineOption *other : {&m_kind, &m_pdf, &m_odt, &m_save, &m_print})
+    for (const QCommandLineOption *other :
+         {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_record, &m_journal, &m_journalList})
         if (m_parser.isSet(*other))
             return QStringLiteral("--check-template не сочетается с --%1.")
                 .arg(other->names().constFirst());
@@ -229,24 +261,92 @@ QString installedTemplate(report::Calculator kind)
                                   estimate::templateFolders(Program::installDir()));
 }
 
-// The estimate as the options ask: as PDF, as OpenDocument, on the default printer.
-void writeEstimate(Program &program, bool &failed, const Options &options,
-                   const QString &templatePath, const QList<estimate::Replacement> &replacements)
+// The estimate as the options ask: as PDF, as OpenDocument, on the default printer. Gives
+// where it went, empty when every output failed.
+QString writeEstimate(Program &program, bool &failed, const Options &options,
+                      const QString &templatePath, const QList<estimate::Replacement> &replacements)
 {
+    QStringList actions;
     if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
         estimate::DocumentFiller filler;
         if (!step(program, failed, [&] {
                 filler.open(templatePath);
                 filler.fill(replacements);
             }))
-            return;
-        if (!options.pdf.isEmpty())
-            step(program, failed, [&] { saveFile(options.pdf, filler.pdfBytes()); });
-        if (!options.odt.isEmpty())
-            step(program, failed, [&] { saveFile(options.odt, filler.odtBytes()); });
+            return QString();
+        if (!options.pdf.isEmpty() &&
+            step(program, failed, [&] { saveFile(options.pdf, filler.pdfBytes()); }))
+            actions << journal::savedAs(options.pdf);
+        if (!options.odt.isEmpty() &&
+            step(program, failed, [&] { saveFile(options.odt, filler.odtBytes()); }))
+            actions << journal::savedAs(options.odt);
     }
-    if (options.print)
-        step(program, failed, [&] { estimate::printEstimate(templatePath, replacements); });
+    QString printer;
+    if (options.print && step(program, failed, [&] {
+            printer = estimate::printEstimate(templatePath, replacements);
+        }))
+        actions << journal::printedOn(printer);
+    return actions.join(QStringLiteral("; "));
+}
+
+// Thrown when no output of the estimate went through: there is nothing to record.
+struct NothingIssued {};
+
+// The estimate written and recorded in the journal under its number.
+void recordEstimate(Program &program, bool &failed, const Options &options, report::Calculator kind,
+                    const QList<estimate::Replacement> &replacements)
+{
+    try {
+        const journal::Issued issued = journal::issueRecorded(
+            options.journal.isEmpty() ? journal::defaultLocation() : options.journal,
+            program.lastPage(kind).estimateRecord(), [&](const QString &number) {
+                const QString action =
+                    writeEstimate(program, failed, options, installedTemplate(kind),
+                                  estimate::numbered(replacements, number));
+                if (action.isEmpty())
+                    throw NothingIssued();
+                return action;
+            });
+        for (const QString &notice : issued.notices)
+            printText(stderr, errorBoxText(notice) + u'\n');
+        if (issued.number.isEmpty())
+            failed = true;
+        else
+            printLine(QStringLiteral("JournalNumber"), issued.number);
+    } catch (const NothingIssued &) {
+    }
+}
+
+// --journal-list: one line a record, oldest first, after a header.
+int listJournal(const Options &options)
+{
+    try {
+        const journal::Journal journal(options.journal.isEmpty() ? journal::defaultLocation()
+                                                                 : options.journal);
+        const QChar decimal = NumberFormat::fromLocale(QLocale::system()).decimal;
+        // A text's own tabs and line breaks would shift the columns.
+        auto field = [](QString text) {
+            for (QChar &c : text)
+                if (c == u'\t' || c == u'\n' || c == u'\r')
+                    c = u' ';
+            return text;
+        };
+        printText(stdout, QStringLiteral("number\tdate\tcalculator\tcustomer\tobjects\ttotal\t"
+                                         "action\n"));
+        for (const journal::Record &r : journal.list({}, true))
+            printText(stdout, QStringList{r.number, r.date.toString(Qt::ISODate),
+                                          r.calculator == report::Calculator::General
+                                              ? QStringLiteral("general")
+                                              : QStringLiteral("boiler"),
+                                          field(r.customer), field(r.objects),
+                                          numberToText(r.total, decimal), field(r.action)}
+                                      .join(u'\t') +
+                                  u'\n');
+        return 0;
+    } catch (const Error &error) {
+        printText(stderr, errorBoxText(error.message()) + u'\n');
+        return 1;
+    }
 }
 
 // --check-template: what the template lacks and what it holds that no estimate knows.
@@ -293,7 +393,10 @@ int run(Program &program, const Options &options)
             })) {
             for (const estimate::Replacement &r : replacements)
                 printLine(r.placeholder, r.value);
-            writeEstimate(program, failed, options, installedTemplate(kind), replacements);
+            if (options.record)
+                recordEstimate(program, failed, options, kind, replacements);
+            else
+                writeEstimate(program, failed, options, installedTemplate(kind), replacements);
         }
     }
     if (!options.save.isEmpty())
@@ -324,6 +427,8 @@ int main(int argc, char *argv[])
     const Options &options = std::get<Options>(parsed);
     if (options.checkTemplate)
         return checkTemplate(*options.checkTemplate, options.templateFile);
+    if (options.journalList)
+        return listJournal(options);
     Program program;
     program.createWindows();
     program.TLogo_F->Timer1->stop();

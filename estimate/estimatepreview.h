@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QAction;
 class QPrintPreviewWidget;
 class QPrinter;
@@ -32,6 +34,11 @@ class EstimatePreview : public QDialog {
     // Writes the estimate as ODT when the name ends in ".odt", as PDF otherwise.
     void saveAs(const QString &path);
 
+    // Runs each output of the estimate (a print or a save, which says where the estimate
+    // went) as the page issues estimates; by default just runs it.
+    using Issue = std::function<void(const std::function<QString()> &output)>;
+    void setIssue(Issue issue) { m_issue = std::move(issue); }
+
   private:
     void printWithDialog();
     void chooseFileAndSave();
@@ -42,6 +49,7 @@ class EstimatePreview : public QDialog {
     QPrintPreviewWidget *m_preview;
     QAction *m_print;
     QAction *m_save;
+    Issue m_issue = [](const std::function<QString()> &output) { output(); };
 };
 
 } // namespace dalko::estimate

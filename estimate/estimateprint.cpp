@@ -38,7 +38,7 @@ void fillTemplate(DocumentFiller &filler, const QString &templatePath,
 
 } // namespace
 
-void printEstimate(const QString &templatePath, const QList<Replacement> &replacements)
+QString printEstimate(const QString &templatePath, const QList<Replacement> &replacements)
 {
     const QPrinterInfo info = defaultPrinter();
     DocumentFiller filler;
@@ -49,6 +49,7 @@ void printEstimate(const QString &templatePath, const QList<Replacement> &replac
     if (printer.printerState() == QPrinter::Error)
         throw Error(QStringLiteral("Смета не напечатана: принтер \"%1\" сообщил об ошибке")
                         .arg(info.printerName()));
+    return info.printerName();
 }
 
 } // namespace dalko::estimate

@@ -5,7 +5,7 @@
 namespace dalko::estimate {
 
 // Fills the template and prints it on the system's default printer with its default
-// settings. Fails, printing nothing, when there is no default printer.
-void printEstimate(const QString &templatePath, const QList<Replacement> &replacements);
+// settings; gives the printer's name. Fails, printing nothing, when there is no default printer.
+QString printEstimate(const QString &templatePath, const QList<Replacement> &replacements);
 
 } // namespace dalko::estimate

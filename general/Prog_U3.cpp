@@ -160,6 +160,19 @@ report::BoundLines TProg_F3::reportBindings()
     return lines;
 }
 
+journal::Record TProg_F3::journalRecord() const
+{
+    const CustomerTexts texts = m_program.TProg_F->customerTexts();
+    journal::Record record;
+    record.date = QDate::currentDate();
+    record.customer = texts.customer;
+    record.place = texts.place;
+    record.objects = texts.objects;
+    record.total = quantities.totalCost().store();
+    record.vatRate = quantities.VatRate;
+    return record;
+}
+
 QList<estimate::Replacement> TProg_F3::estimateReplacements() const
 {
     estimate::GeneralInputs in;

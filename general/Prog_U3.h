@@ -50,6 +50,7 @@ class TProg_F3 : public CostPage {
 
   protected:
     QWidget *previousPage() const override;
+    journal::Record journalRecord() const override;
 
   private:
     void FormCreate();

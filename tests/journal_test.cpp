@@ -169,7 +169,7 @@ TEST_F(JournalFile, AFileThatIsNoDatabaseIsRenamedAsideAndANewJournalStarts)
     file.write(text.repeated(200));
     file.close();
 
-    QStringList said = issueRecorded(path(), sample("А"), issue);
+    const QStringList said = issueRecorded(path(), sample("А"), issue).notices;
     ASSERT_EQ(said.size(), 1);
     EXPECT_TRUE(
         said.front().startsWith(QStringLiteral("Файл журнала смет \"%1\" поврежден").arg(path())))
@@ -199,7 +199,7 @@ TEST_F(JournalFile, AJournalOfANewerSchemaIsReadButNeverWritten)
     const QByteArray before = file.readAll();
     file.close();
 
-    const QStringList said = issueRecorded(path(), sample("Б"), issue);
+    const QStringList said = issueRecorded(path(), sample("Б"), issue).notices;
     EXPECT_EQ(issued, QStringList({"2026-0001", QString()})) << "issued without a number";
     ASSERT_EQ(said.size(), 1);
     EXPECT_EQ(said.front(), QStringLiteral("Смета выдана без номера и не записана в журнал смет. "
@@ -219,7 +219,7 @@ TEST_F(JournalFile, ALockHeldPastTheTimeoutCostsTheNumberNotTheEstimate)
     }
     Raw raw(path());
     raw.value(QStringLiteral("BEGIN IMMEDIATE"));
-    const QStringList said = issueRecorded(path(), sample("Б"), issue);
+    const QStringList said = issueRecorded(path(), sample("Б"), issue).notices;
     raw.value(QStringLiteral("ROLLBACK"));
     EXPECT_EQ(issued, QStringList({"2026-0001", QString()}));
     ASSERT_EQ(said.size(), 1);
@@ -239,7 +239,7 @@ TEST_F(JournalFile, AFullDiskLeavesNoHalfRecord)
     {
         // Room for the shared-memory index, none for the record.
         const test::FileSizeLimit full(64 * 1024);
-        said = issueRecorded(path(), large, issue);
+        said = issueRecorded(path(), large, issue).notices;
     }
     EXPECT_EQ(issued, QStringList({"2026-0001", "2026-0002"}));
     ASSERT_EQ(said.size(), 1);
@@ -256,7 +256,8 @@ TEST_F(JournalFile, AFolderThatCannotBeWrittenCostsTheNumberNotTheEstimate)
 {
     // /proc refuses new files even to root.
     const QStringList said =
-        issueRecorded(QStringLiteral("/proc/dalko-journal/journal.sqlite"), sample("А"), issue);
+        issueRecorded(QStringLiteral("/proc/dalko-journal/journal.sqlite"), sample("А"), issue)
+            .notices;
     EXPECT_EQ(issued, QStringList({QString()}));
     ASSERT_EQ(said.size(), 1);
     EXPECT_EQ(said.front(), "Смета выдана без номера и не записана в журнал смет. Журнал смет "

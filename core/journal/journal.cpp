@@ -150,6 +150,16 @@ Record recordOf(const QSqlQuery &query, report::Calculator calculator)
 
 } // namespace
 
+QString printedOn(const QString &printer)
+{
+    return QStringLiteral("Напечатана на принтере \"%1\"").arg(printer);
+}
+
+QString savedAs(const QString &path)
+{
+    return QStringLiteral("Сохранена в файл \"%1\"").arg(QDir::toNativeSeparators(path));
+}
+
 QString defaultLocation()
 {
     const QSettings settings(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
@@ -438,10 +448,11 @@ QByteArray Journal::inputs(qint64 id) const
     return query.value(0).toByteArray();
 }
 
-QStringList issueRecorded(const QString &location, const Record &record,
-                          const std::function<QString(const QString &number)> &issue)
+Issued issueRecorded(const QString &location, const Record &record,
+                     const std::function<QString(const QString &number)> &issue)
 {
-    QStringList said;
+    Issued result;
+    QStringList &said = result.notices;
     auto withoutNumber = [&](const Error &why) {
         issue(QString());
         said << QStringLiteral("Смета выдана без номера и не записана в журнал смет. %1")
@@ -452,13 +463,13 @@ QStringList issueRecorded(const QString &location, const Record &record,
         journal = std::make_unique<Journal>(location);
     } catch (const Error &error) {
         withoutNumber(error);
-        return said;
+        return result;
     }
     said << journal->notices();
     bool started = false;
     bool issued = false;
     try {
-        journal->record(record, [&](const QString &number) {
+        result.number = journal->record(record, [&](const QString &number) {
             started = true;
             const QString action = issue(number);
             issued = true;
@@ -473,7 +484,7 @@ QStringList issueRecorded(const QString &location, const Record &record,
         else
             withoutNumber(error);
     }
-    return said;
+    return result;
 }
 
 } // namespace dalko::journal

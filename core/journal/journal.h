@@ -41,6 +41,10 @@ struct Filter {
     QDate to;
 };
 
+// What was done with an estimate, as the register shows it.
+QString printedOn(const QString &printer);
+QString savedAs(const QString &path);
+
 // The journal the user's settings name ("journal=" in dalko.conf): a postgresql:// URL or a
 // file; by default journal.sqlite in the user's data folder.
 QString defaultLocation();
@@ -95,11 +99,14 @@ class Journal {
     QStringList m_notices;
 };
 
+struct Issued {
+    QString number;      // empty when the estimate was not recorded
+    QStringList notices; // what the user should be told, in Russian
+};
 // Issues an estimate and records it when the journal allows: the estimate goes out even when
-// the journal cannot be opened or written (with an empty number then). Gives what the user
-// should be told (the journal's notices, and why the estimate was not recorded), empty when
-// all went well; fails only when `issue` does.
-QStringList issueRecorded(const QString &location, const Record &record,
-                          const std::function<QString(const QString &number)> &issue);
+// the journal cannot be opened or written (with an empty number then), and the notices say
+// why it was not recorded. Fails only when `issue` does.
+Issued issueRecorded(const QString &location, const Record &record,
+                     const std::function<QString(const QString &number)> &issue);
 
 } // namespace dalko::journal
