@@ -243,8 +243,9 @@ TEST_F(JournalFile, AFullDiskLeavesNoHalfRecord)
     }
     EXPECT_EQ(issued, QStringList({"2026-0001", "2026-0002"}));
     ASSERT_EQ(said.size(), 1);
-    EXPECT_TRUE(said.front().startsWith(QStringLiteral("Смета выдана, но не записана в журнал "
-                                                       "смет. Журнал смет не записан")))
+    EXPECT_TRUE(said.front().startsWith(
+        QStringLiteral("Смета выдана, но не записана в журнал смет. Журнал смет \"%1\" не записан")
+            .arg(path())))
         << said.front().toStdString();
     EXPECT_TRUE(said.front().contains(QStringLiteral("диск"))) << said.front().toStdString();
     Journal journal(path());

@@ -229,7 +229,7 @@ QString Journal::message(const QString &what, const QSqlError &error) const
             reason = error.databaseText().isEmpty() ? error.text() : error.databaseText();
         }
     }
-    return QStringLiteral("%1 \"%2\": %3").arg(what, m_location, reason);
+    return QStringLiteral("Журнал смет \"%1\" %2: %3").arg(m_location, what, reason);
 }
 
 void Journal::openFile(const QString &path)
@@ -242,7 +242,7 @@ void Journal::openFile(const QString &path)
     m_db.setDatabaseName(path);
     m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_lockTimeoutMs));
     if (!m_db.open())
-        throw Error(message(QStringLiteral("Журнал смет не открыт"), m_db.lastError()));
+        throw Error(message(QStringLiteral("не открыт"), m_db.lastError()));
     if (!firstOpening(path) || QFileInfo(path).size() == 0)
         return;
     const QString verdict = integrity(m_db);
@@ -255,7 +255,7 @@ void Journal::openFile(const QString &path)
                      .arg(QDir::toNativeSeparators(path), verdict.section(u'\n', 0, 0),
                           QDir::toNativeSeparators(aside));
     if (!m_db.open())
-        throw Error(message(QStringLiteral("Журнал смет не открыт"), m_db.lastError()));
+        throw Error(message(QStringLiteral("не открыт"), m_db.lastError()));
 }
 
 void Journal::openServer(const QString &location)
@@ -280,7 +280,7 @@ void Journal::openServer(const QString &location)
     m_db.setConnectOptions(
         QStringLiteral("connect_timeout=%1").arg(qMax(1, m_lockTimeoutMs / 1000)));
     if (!m_db.open())
-        throw Error(message(QStringLiteral("Журнал смет не открыт"), m_db.lastError()));
+        throw Error(message(QStringLiteral("не открыт"), m_db.lastError()));
     QSqlQuery(m_db).exec(QStringLiteral("SET lock_timeout = %1").arg(m_lockTimeoutMs));
 }
 
@@ -288,7 +288,7 @@ void Journal::begin()
 {
     QSqlQuery query(m_db);
     if (!query.exec(m_server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")))
-        throw Error(message(QStringLiteral("Журнал смет не записан"), query.lastError()));
+        throw Error(message(QStringLiteral("не записан"), query.lastError()));
 }
 
 void Journal::migrate()
@@ -298,7 +298,7 @@ void Journal::migrate()
         if (!query.exec(statement)) {
             const QSqlError error = query.lastError();
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-            throw Error(message(QStringLiteral("Журнал смет не открыт"), error));
+            throw Error(message(QStringLiteral("не открыт"), error));
         }
     };
     auto version = [&] {
@@ -350,7 +350,7 @@ QString Journal::record(Record record, const std::function<QString(const QString
     begin();
     QSqlQuery query(m_db);
     auto fail = [&](const QSqlError &error) {
-        const QString text = message(QStringLiteral("Журнал смет не записан"), error);
+        const QString text = message(QStringLiteral("не записан"), error);
         query.finish();
         QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
         throw Error(text);
@@ -423,7 +423,7 @@ QSqlQuery Journal::select(const Filter &filter, bool oldestFirst) const
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec())
-        throw Error(message(QStringLiteral("Журнал смет не прочитан"), query.lastError()));
+        throw Error(message(QStringLiteral("не прочитан"), query.lastError()));
     return query;
 }
 
@@ -444,7 +444,7 @@ QByteArray Journal::inputs(qint64 id) const
     query.prepare(QStringLiteral("SELECT inputs FROM estimates WHERE id = ?"));
     query.addBindValue(id);
     if (!query.exec() || !query.next())
-        throw Error(message(QStringLiteral("Журнал смет не прочитан"), query.lastError()));
+        throw Error(message(QStringLiteral("не прочитан"), query.lastError()));
     return query.value(0).toByteArray();
 }
 
