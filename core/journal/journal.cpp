@@ -96,7 +96,8 @@ bool damaged(const QSqlError &error)
     return code == SqliteCorrupt || code == SqliteNotADatabase;
 }
 
-// A file is checked once per run of the program: the check reads all of it.
+// A file is checked in full once per run of the program, as that reads all of it; later
+// openings only read its header.
 bool firstOpening(const QString &path)
 {
     static std::mutex mutex;
@@ -106,12 +107,13 @@ bool firstOpening(const QString &path)
 }
 
 // "ok", or what is wrong with the file.
-QString integrity(QSqlDatabase &db)
+QString integrity(QSqlDatabase &db, bool full)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA integrity_check")))
+    if (!query.exec(full ? QStringLiteral("PRAGMA integrity_check")
+                         : QStringLiteral("PRAGMA user_version")))
         return damaged(query.lastError()) ? query.lastError().databaseText() : QStringLiteral("ok");
-    return query.next() ? query.value(0).toString() : QStringLiteral("ok");
+    return !full || !query.next() ? QStringLiteral("ok") : query.value(0).toString();
 }
 
 // Moves a damaged journal and its companion files out of the way under one free name.
@@ -243,9 +245,9 @@ void Journal::openFile(const QString &path)
     m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_lockTimeoutMs));
     if (!m_db.open())
         throw Error(message(QStringLiteral("не открыт"), m_db.lastError()));
-    if (!firstOpening(path) || QFileInfo(path).size() == 0)
+    if (QFileInfo(path).size() == 0)
         return;
-    const QString verdict = integrity(m_db);
+    const QString verdict = integrity(m_db, firstOpening(path));
     if (verdict == u"ok")
         return;
     m_db.close();
@@ -412,7 +414,6 @@ QSqlQuery Journal::select(const Filter &filter, bool oldestFirst) const
         values << filter.to.toString(Qt::ISODate);
     }
     QSqlQuery query(m_db);
-    query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT id, number, estimate_date, calculator, customer, objects, "
                                  "total, action, place, vat_rate, issued FROM estimates%1 "
                                  "ORDER BY id %2")
