@@ -63,6 +63,9 @@ JournalWindow::JournalWindow(Program &program, QWidget *parent)
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->verticalHeader()->hide();
+    // One line a record, so that a screen shows many.
+    Table->setWordWrap(false);
+    Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 6);
     Table->setColumnHidden(journal::Id, true);
     Table->horizontalHeader()->setStretchLastSection(true);
     for (auto [column, width] : {std::pair{journal::Number, 90},
