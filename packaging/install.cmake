@@ -94,7 +94,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # the Qt platform plugins, Qt's own Russian texts and the fonts its windows and estimates are
 # laid out in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-wine, qt6-qpa-plugins, qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-liberation, fonts-wine, qt6-qpa-plugins, qt6-translations-l10n, libqt6sql6-sqlite")
+# The register of estimates on a firm's PostgreSQL server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${dalko_conffiles})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
