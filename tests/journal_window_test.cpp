@@ -119,6 +119,7 @@ TEST_F(JournalWindowTest, AnIssuedEstimateIsFoundByItsCustomerAndOpenedAgain)
 {
     enterGeneral(QStringLiteral("ООО «Теплосеть Заречья»"));
     const QString total = program->TProg_F3->Label11->text();
+    const QByteArray inputs = report::encode(program->reportLines(report::Calculator::General));
     issuePdf(dir.filePath("смета.pdf"));
     EXPECT_EQ(takeMessages(), QStringList());
     const QString number = QStringLiteral("%1-0001").arg(QDate::currentDate().year());
@@ -140,9 +141,14 @@ TEST_F(JournalWindowTest, AnIssuedEstimateIsFoundByItsCustomerAndOpenedAgain)
         EXPECT_EQ(cell(window, 0, journal::Total) + " руб", total);
         EXPECT_EQ(cell(window, 0, journal::Action),
                   QStringLiteral("Сохранена в файл \"%1\"").arg(dir.filePath("смета.pdf")));
+        watcher->fileToChoose = dir.filePath("из журнала.rvj");
+        click(window.SaveButton);
         click(window.OpenButton);
     });
     EXPECT_EQ(takeMessages(), QStringList());
+    QFile saved(dir.filePath("из журнала.rvj"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), inputs) << "the inputs as \"Сохранить файл отчета\" wrote them";
     EXPECT_TRUE(program->TProg_F->isVisible()) << "the calculator's first page follows";
     EXPECT_EQ(program->TProg_F->Edit1->text(), "ООО «Теплосеть Заречья»");
     EXPECT_EQ(program->TProg_F2->Edits[0]->text(), "290,276");
