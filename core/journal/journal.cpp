@@ -159,7 +159,8 @@ QString printedOn(const QString &printer)
 
 QString savedAs(const QString &path)
 {
-    return QStringLiteral("Сохранена в файл \"%1\"").arg(QDir::toNativeSeparators(path));
+    return QStringLiteral("Сохранена в файл \"%1\"")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
 QString defaultLocation()
