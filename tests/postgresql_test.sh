@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the journal's server tests on a private PostgreSQL server: a throw-away cluster in a
 # temporary folder, on 127.0.0.1 and a free port, stopped at the end whatever happens. The
-# server never runs as root: as root, it runs as "nobody".
+# server never runs as root: as root, it runs as "nobody". It asks for a password over TCP,
+# which the tests give as libpq takes it, in PGPASSWORD.
 #
 # Usage: postgresql_test.sh JOURNAL_CLI_TESTS
 set -euo pipefail
@@ -25,7 +26,11 @@ stop() {
 trap stop EXIT
 
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"${as_server[@]}" "$bin/initdb" -D "$dir/data" -U dalko --auth=trust -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log"
+export PGPASSWORD=journal-test
+echo "$PGPASSWORD" >"$dir/password"
+chmod a+r "$dir/password"
+"${as_server[@]}" "$bin/initdb" -D "$dir/data" -U dalko --auth-local=trust --auth-host=scram-sha-256 \
+    --pwfile="$dir/password" -E UTF8 --locale=C.UTF-8 >"$dir/initdb.log"
 "${as_server[@]}" "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w \
     -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c fsync=off" start >/dev/null
 "${as_server[@]}" "$bin/createdb" -h 127.0.0.1 -p "$port" -U dalko journal

@@ -180,6 +180,9 @@ QString defaultLocation()
 Journal::Journal(const QString &location, int lockTimeoutMs)
     : m_location(location), m_server(isServer(location)), m_lockTimeoutMs(lockTimeoutMs)
 {
+    // Messages name the server, never a password written into its address.
+    if (m_server)
+        m_location = QUrl(location).toDisplayString(QUrl::RemovePassword);
     static std::atomic<int> connections{0};
     m_connection = QStringLiteral("dalko-journal-%1").arg(++connections);
     try {
