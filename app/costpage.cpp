@@ -1,5 +1,6 @@
 #include "costpage.h"
 
+#include "estimatetermsdialog.h"
 #include "journalwindow.h"
 #include "program.h"
 
@@ -10,6 +11,7 @@
 
 #include <QFileDialog>
 #include <QIcon>
+#include <QLabel>
 #include <QPushButton>
 
 namespace dalko {
@@ -42,17 +44,33 @@ CostPage::CostPage(Program &program, const Kind &kind)
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
     Button5 = addNavigationButton("Button5", PreviewButton, QStringLiteral("Просмотр сметы…"));
-    Button6 = addNavigationButton("Button6", JournalButton, QStringLiteral("Журнал смет"));
+    Button7 = addNavigationButton("Button7", JournalButton, QStringLiteral("Журнал смет"));
     SaveDialog1 = report::makeSaveDialog(this);
 
     connect(Button1, &QPushButton::clicked, this, guarded(&CostPage::Button1Click));
     connect(Button4, &QPushButton::clicked, this, guarded(&CostPage::Button4Click));
     // Not guarded as a whole: the preview's own actions are handlers of their own.
     connect(Button5, &QPushButton::clicked, this, &CostPage::Button5Click);
-    connect(Button6, &QPushButton::clicked, this,
+    connect(Button7, &QPushButton::clicked, this,
             guarded([this] { openJournal(m_program, this); }));
     connect(Button2, &QPushButton::clicked, this, [this] { switchWindow(this, previousPage()); });
     connect(Button3, &QPushButton::clicked, this, [this] { m_program.endProgram(); });
+}
+
+void CostPage::addEstimateTerms(QWidget *costGroup)
+{
+    VatCaption = addLabel(costGroup, "VatCaption", m_kind.vatCaption, QString());
+    VatCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // In the small face of the bottom row's buttons, not the group's.
+    Button6 = addButton(costGroup, "Button6", m_kind.termsButton,
+                        QStringLiteral("Параметры сметы…"), FontSpec{});
+    connect(Button6, &QPushButton::clicked, this, guarded(&CostPage::Button6Click));
+    showVatCaption();
+}
+
+void CostPage::showVatCaption()
+{
+    VatCaption->setText(vatCaption(m_program.estimateTerms, m_program.regional));
 }
 
 void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
@@ -63,6 +81,7 @@ void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
 
 void CostPage::recompute(const std::function<void()> &steps)
 {
+    showVatCaption();
     try {
         steps();
         m_failure.reset();
@@ -142,6 +161,16 @@ void CostPage::Button5Click()
         });
     });
     preview.exec();
+}
+
+void CostPage::Button6Click()
+{
+    EstimateTermsDialog dialog(m_program.estimateTerms, m_program.regional, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_program.estimateTerms = dialog.terms();
+    storeFixedVatPercent(m_program.estimateTerms.fixedVatPercent);
+    FormActivate();
 }
 
 void CostPage::Button4Click()

@@ -15,6 +15,7 @@
 #include <optional>
 
 class QFileDialog;
+class QLabel;
 class QPushButton;
 
 namespace dalko {
@@ -28,11 +29,14 @@ class CostPage : public Page {
         int titleX;
         int saveButtonX;
         FontSpec largeButtonFont;
+        Place vatCaption;  // beside the VAT list, in the cost group
+        Place termsButton; // "Параметры сметы…", in the cost group
     };
     CostPage(Program &program, const Kind &kind);
 
     void Button1Click(); // "Печать сметы"
     void Button5Click(); // "Просмотр сметы…"
+    void Button6Click(); // "Параметры сметы…"
     // The estimate's replacements from the current quantities and texts.
     virtual QList<estimate::Replacement> estimateReplacements() const = 0;
     // Every line of this calculator's report files, from the first page to this one.
@@ -48,13 +52,17 @@ class CostPage : public Page {
     QPushButton *Button2; // "Назад"
     QPushButton *Button3; // "Выход"
     QPushButton *Button5; // "Просмотр сметы…"
-    QPushButton *Button6; // "Журнал смет"
+    QPushButton *Button6; // "Параметры сметы…"
+    QLabel *VatCaption;   // the VAT rate in use and the estimate's date
+    QPushButton *Button7; // "Журнал смет"
     QFileDialog *SaveDialog1;
 
   protected:
     virtual QWidget *previousPage() const = 0;
     // The record's date, texts and amounts.
     virtual journal::Record journalRecord() const = 0;
+    // The rate's caption and the terms' button go in the page's cost group.
+    void addEstimateTerms(QWidget *costGroup);
     // The lists of expertise and VAT beside the cost share one caption; each gets its own
     // accessible name.
     static void nameCostOptions(QWidget *expertise, QWidget *vat);
@@ -64,6 +72,7 @@ class CostPage : public Page {
 
   private:
     void Button4Click();
+    void showVatCaption();
     // Fails, naming the failed step, unless the last recomputation completed.
     void requireCompleteCalculation() const;
     // Issues the estimate through `output` (which prints or saves it with the number given

@@ -47,7 +47,19 @@ inline constexpr std::array<ExpertiseBand, 11> ExpertiseBands{{
 // A negative cost has no band in the method and takes the first one.
 double expertiseRate(double costWithVat);
 
-// The wage of one working hour at 168 hours a month, brought to kopecks.
+// The method's working hours in a month: an hour's wage is the monthly salary over them.
+inline constexpr int WorkingHoursPerMonth = 168;
+// The average monthly salary both calculators start with, as the first page shows it.
+inline constexpr char16_t DefaultSalary[] = u"30000";
+
+// The wage of one working hour, brought to kopecks.
 Ext hourlyWage(const QString &salary, QChar decimal);
+// The wage of the default salary (178,57), held before the first recomputation.
+double defaultHourlyWage();
+
+// The overheads on the labour, then the estimated profit on both, each brought to kopecks and
+// assigned as its step completes.
+void addOverheadsAndProfit(double labourCost, const FinancialTexts &financial, QChar decimal,
+                           double &overheadSum, double &profitSum);
 
 } // namespace dalko

@@ -42,7 +42,8 @@ struct FinancialRow {
     const char16_t *caption;
 };
 constexpr FinancialRow FinancialRows[] = {
-    {"Edit2", "Label4", 34, u"30000", u"Средний уровень зароботной платы организации руб/мес."},
+    {"Edit2", "Label4", 34, DefaultSalary,
+     u"Средний уровень зароботной платы организации руб/мес."},
     {"Edit3", "Label5", 67, u"35", u"Уровень накладных расходов организации, %"},
     {"Edit4", "Label6", 100, u"35", u"Сметная прибыль, %"},
     {"Edit7", "Label7", 133, u"15", u"Районный коэффициент,%"},

@@ -4,6 +4,7 @@
 #include "Prog_UL2.h"
 #include "boiler/T_U1.h"
 #include "boiler/T_U2.h"
+#include "estimatetermsdialog.h"
 #include "general/Prog_U.h"
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
@@ -20,7 +21,10 @@
 
 namespace dalko {
 
-Program::Program() : regional(NumberFormat::fromLocale(QLocale::system())) {}
+Program::Program() : regional(NumberFormat::fromLocale(QLocale::system()))
+{
+    estimateTerms.fixedVatPercent = storedFixedVatPercent();
+}
 
 Program::~Program() = default;
 

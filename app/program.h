@@ -5,6 +5,7 @@
 
 #include "errorbox.h"
 #include "numbers.h"
+#include "vatlaw.h"
 #include "window.h"
 
 #include "reportfile/reportformat.h"
@@ -38,6 +39,8 @@ struct Program {
     Program &operator=(const Program &) = delete;
 
     NumberFormat regional;
+    // The estimate's date, today at each start, and the VAT rate the firm fixed, if any.
+    EstimateTerms estimateTerms;
     ErrorReporter errors;
     DialogReturn dialogReturn;
 

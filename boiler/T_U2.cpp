@@ -6,7 +6,6 @@
 #include "app/program.h"
 #include "estimate/boilerestimate.h"
 
-#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +30,8 @@ constexpr int RowStep = 50;
 constexpr int ListHeight = 26;
 constexpr Place ExpertiseList{ListX - 240, FirstRowY + 5 * RowStep, 330, ListHeight};
 constexpr Place VatList{ListX + 100, FirstRowY + 5 * RowStep, 120, ListHeight};
+constexpr Place VatCaptionPlace{ListX - 240, FirstRowY + 5 * RowStep + 30, 480, 20};
+constexpr Place TermsButtonPlace{ListX + 68, FirstRowY + 6 * RowStep + 10, 152, 25};
 constexpr Place TotalLabel{LabelX, FirstRowY + 6 * RowStep + 10};
 constexpr Place TotalValue{140, FirstRowY + 6 * RowStep + 10, 500, 26};
 
@@ -44,7 +45,7 @@ Place rowList(int row) { return {ListX, FirstRowY + row * RowStep, ListWidth, Li
 
 TT_F2::TT_F2(Program &program)
     : CostPage(program, {report::Calculator::Boiler, estimate::BoilerTemplate, TitleX, SaveButtonX,
-                         LargeButtonFont})
+                         LargeButtonFont, VatCaptionPlace, TermsButtonPlace})
 {
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
@@ -88,11 +89,13 @@ TT_F2::TT_F2(Program &program)
     Label6->setBuddy(ComboBox6);
     Label7->setBuddy(ComboBox7);
     nameCostOptions(ComboBox4, ComboBox5);
+    addEstimateTerms(GroupBox1);
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 
     setTabOrder(ComboBox4, ComboBox5);
-    setTabOrder(ComboBox5, ComboBox1);
+    setTabOrder(ComboBox5, Button6);
+    setTabOrder(Button6, ComboBox1);
     setTabOrder(ComboBox1, ComboBox2);
     setTabOrder(ComboBox2, ComboBox3);
     setTabOrder(ComboBox3, ComboBox6);
@@ -135,6 +138,7 @@ void TT_F2::Recalculate()
     in.financial = m_program.TT_F1->financialTexts();
     in.expertise = ComboBox4->currentIndex();
     in.vat = ComboBox5->currentIndex();
+    in.vatRate = m_program.estimateTerms.vatRate();
     in.decimal = m_program.regional.decimal;
     recompute([&] { Label11->setText(boiler::recalculate(in, quantities)); });
 }
@@ -165,7 +169,7 @@ journal::Record TT_F2::journalRecord() const
 {
     const CustomerTexts texts = m_program.TT_F1->customerTexts();
     journal::Record record;
-    record.date = QDate::currentDate();
+    record.date = m_program.estimateTerms.date;
     record.customer = texts.customer;
     record.place = texts.place;
     record.objects = texts.objects;
@@ -184,7 +188,7 @@ QList<estimate::Replacement> TT_F2::estimateReplacements() const
     in.firingModes = ComboBox7->currentText();
     in.cost = quantities;
     in.format = m_program.regional;
-    in.date = QDate::currentDate();
+    in.date = m_program.estimateTerms.date;
     return estimate::boilerReplacements(in);
 }
 

@@ -62,7 +62,7 @@ void setDefaultFactors(Quantities &q)
     chooseBoilerKind(DefaultBoilerKind, q);
     chooseFuel(DefaultFuel, q);
     chooseFiringModes(DefaultFiringModes, q);
-    q.HourlyWage = DefaultHourlyWage;
+    q.HourlyWage = defaultHourlyWage();
 }
 
 void chooseBoilerCount(int index, Quantities &q)
@@ -102,15 +102,12 @@ QString recalculate(const RecalcInputs &in, Quantities &q)
                        Ext(q.DiagNorm) * q.DiagBoilersCoef) *
                       q.HourlyWage)
                        .store();
-    q.OverheadSum = R2(textToNumber(in.financial.overheads, d) / 100 * q.LabourCost).store();
-    q.ProfitSum =
-        R2((Ext(q.LabourCost) + q.OverheadSum) * (textToNumber(in.financial.profit, d) / 100))
-            .store();
+    addOverheadsAndProfit(q.LabourCost, in.financial, d, q.OverheadSum, q.ProfitSum);
     q.RegionalSum = R2((Ext(q.LabourCost) + q.OverheadSum + q.ProfitSum) *
                        (textToNumber(in.financial.regional, d) / 100))
                         .store();
     q.CostNoVat = (Ext(q.LabourCost) + q.OverheadSum + q.ProfitSum + q.RegionalSum).store();
-    q.VatRate = in.vat == 0 ? 0.18 : 0;
+    q.VatRate = in.vat == 0 ? in.vatRate : 0;
     q.VatSum = R2(Ext(q.CostNoVat) * q.VatRate).store();
     q.CostWithVat = (Ext(q.CostNoVat) + q.VatSum).store();
     q.ExpertiseRate = in.expertise == 1 ? 0 : expertiseRate(q.CostWithVat);

@@ -31,7 +31,6 @@ inline constexpr int DefaultCapacity = 2;
 inline constexpr int DefaultBoilerKind = 1;
 inline constexpr int DefaultFuel = 2;
 inline constexpr int DefaultFiringModes = 0;
-inline constexpr double DefaultHourlyWage = 178.57;
 
 struct Quantities {
     double BoilerNorm = 0;
@@ -71,8 +70,9 @@ int firingModesIndex(double diagNorm);
 
 struct RecalcInputs {
     FinancialTexts financial;
-    int expertise = 0; // selected index of ComboBox4: 1 leaves the expertise out
-    int vat = 0;       // selected index of ComboBox5: 0 is with VAT
+    int expertise = 0;  // selected index of ComboBox4: 1 leaves the expertise out
+    int vat = 0;        // selected index of ComboBox5: 0 is with VAT
+    double vatRate = 0; // the rate with VAT, by the estimate's date or as the firm fixed it
     QChar decimal = u'.';
 };
 

@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDate>
 #include <QLabel>
 #include <QLocale>
 #include <QTimer>
@@ -42,6 +43,8 @@ struct Options {
     bool record = false;
     QString journal; // --journal: the journal recorded in and listed; the user's by default
     bool journalList = false;
+    // The estimate's date and a fixed VAT rate; the law's rate by date unless one is given.
+    EstimateTerms terms;
     // --check-template: the calculator whose template is checked, and the template (empty:
     // the installed one). No report file is read then.
     std::optional<report::Calculator> checkTemplate;
@@ -97,6 +100,15 @@ class CommandLine {
     const QCommandLineOption m_journalList{
         QStringLiteral("journal-list"),
         QStringLiteral("Напечатать журнал смет, от первой сметы к последней, и завершиться.")};
+    const QCommandLineOption m_date{
+        QStringLiteral("date"),
+        QStringLiteral("Дата сметы (по умолчанию сегодня); ставка НДС — по закону на эту дату."),
+        QStringLiteral("ГГГГ-ММ-ДД")};
+    const QCommandLineOption m_vatRate{
+        QStringLiteral("vat-rate"),
+        QStringLiteral(
+            "Установить ставку НДС, число процентов от 0 до 99, вместо ставки по закону."),
+        QStringLiteral("ПРОЦЕНТ")};
     const QCommandLineOption m_checkTemplate{
         QStringLiteral("check-template"),
         QStringLiteral("Проверить шаблон сметы этого расчета (по умолчанию установленный) "
@@ -109,8 +121,8 @@ CommandLine::CommandLine()
     m_parser.setApplicationDescription(
         QStringLiteral("Пересчитывает файл отчета и печатает величины расчета и подстановки "
                        "сметы, по одной строке «Имя<TAB>значение»."));
-    m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_record, m_journal, m_journalList,
-                         m_checkTemplate});
+    m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_date, m_vatRate, m_record,
+                         m_journal, m_journalList, m_checkTemplate});
     m_parser.addPositionalArgument(
         QStringLiteral("ФАЙЛ"),
         QStringLiteral("Файл отчета (.rvj); с --check-template — файл шаблона, если проверяется "
@@ -164,6 +176,16 @@ std::variant<Options, QString> CommandLine::options() const
     options.record = m_parser.isSet(m_record);
     if (options.record && options.pdf.isEmpty() && options.odt.isEmpty() && !options.print)
         return QStringLiteral("--record: нужна смета для записи (--pdf, --odt или --print).");
+    if (m_parser.isSet(m_date)) {
+        options.terms.date = QDate::fromString(m_parser.value(m_date), Qt::ISODate);
+        if (!options.terms.date.isValid())
+            return QStringLiteral("--date: ожидается дата ГГГГ-ММ-ДД, например 2026-12-10.");
+    }
+    if (m_parser.isSet(m_vatRate)) {
+        options.terms.fixedVatPercent = parseVatPercent(m_parser.value(m_vatRate));
+        if (!options.terms.fixedVatPercent)
+            return QStringLiteral("--vat-rate: ожидается число процентов от 0 до 99, например 22.");
+    }
     return options;
 }
 
@@ -173,8 +195,8 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     options.checkTemplate = calculatorNamed(m_parser.value(m_checkTemplate));
     if (!options.checkTemplate)
         return QStringLiteral("--check-template: ожидается general или boiler.");
-    for (const QCommandLineOption *other :
-         {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_record, &m_journal, &m_journalList})
+    for (const QCommandLineOption *other : {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_date,
+                                            &m_vatRate, &m_record, &m_journal, &m_journalList})
         if (m_parser.isSet(*other))
             return QStringLiteral("--check-template не сочетается с --%1.")
                 .arg(other->names().constFirst());
@@ -246,12 +268,13 @@ void printQuantities(const Program &program, report::Calculator kind)
     printLine(QStringLiteral("Label11"), program.TT_F2->Label11->text());
 }
 
-// Runs one step as a handler of the program would; false when it failed.
-bool step(Program &program, bool &failed, const std::function<void()> &action)
+// Runs one step as a handler of the program would; false when it failed, whatever failed
+// before.
+bool step(Program &program, int &failures, const std::function<void()> &action)
 {
-    const bool before = failed;
+    const int before = failures;
     program.errors.run(action);
-    return failed == before;
+    return failures == before;
 }
 
 QString installedTemplate(report::Calculator kind)
@@ -263,26 +286,26 @@ QString installedTemplate(report::Calculator kind)
 
 // The estimate as the options ask: as PDF, as OpenDocument, on the default printer. Gives
 // where it went, empty when every output failed.
-QString writeEstimate(Program &program, bool &failed, const Options &options,
+QString writeEstimate(Program &program, int &failures, const Options &options,
                       const QString &templatePath, const QList<estimate::Replacement> &replacements)
 {
     QStringList actions;
     if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
         estimate::DocumentFiller filler;
-        if (!step(program, failed, [&] {
+        if (!step(program, failures, [&] {
                 filler.open(templatePath);
                 filler.fill(replacements);
             }))
             return QString();
         if (!options.pdf.isEmpty() &&
-            step(program, failed, [&] { saveFile(options.pdf, filler.pdfBytes()); }))
+            step(program, failures, [&] { saveFile(options.pdf, filler.pdfBytes()); }))
             actions << journal::savedAs(options.pdf);
         if (!options.odt.isEmpty() &&
-            step(program, failed, [&] { saveFile(options.odt, filler.odtBytes()); }))
+            step(program, failures, [&] { saveFile(options.odt, filler.odtBytes()); }))
             actions << journal::savedAs(options.odt);
     }
     QString printer;
-    if (options.print && step(program, failed, [&] {
+    if (options.print && step(program, failures, [&] {
             printer = estimate::printEstimate(templatePath, replacements);
         }))
         actions << journal::printedOn(printer);
@@ -293,15 +316,15 @@ QString writeEstimate(Program &program, bool &failed, const Options &options,
 struct NothingIssued {};
 
 // The estimate written and recorded in the journal under its number.
-void recordEstimate(Program &program, bool &failed, const Options &options, report::Calculator kind,
-                    const QList<estimate::Replacement> &replacements)
+void recordEstimate(Program &program, int &failures, const Options &options,
+                    report::Calculator kind, const QList<estimate::Replacement> &replacements)
 {
     try {
         const journal::Issued issued = journal::issueRecorded(
             options.journal.isEmpty() ? journal::defaultLocation() : options.journal,
             program.lastPage(kind).estimateRecord(), [&](const QString &number) {
                 const QString action =
-                    writeEstimate(program, failed, options, installedTemplate(kind),
+                    writeEstimate(program, failures, options, installedTemplate(kind),
                                   estimate::numbered(replacements, number));
                 if (action.isEmpty())
                     throw NothingIssued();
@@ -310,7 +333,7 @@ void recordEstimate(Program &program, bool &failed, const Options &options, repo
         for (const QString &notice : issued.notices)
             printText(stderr, errorBoxText(notice) + u'\n');
         if (issued.number.isEmpty())
-            failed = true;
+            ++failures;
         else
             printLine(QStringLiteral("JournalNumber"), issued.number);
     } catch (const NothingIssued &) {
@@ -368,40 +391,41 @@ int checkTemplate(report::Calculator kind, const QString &file)
 
 int run(Program &program, const Options &options)
 {
-    bool failed = false;
-    program.errors.setSink([&failed](const QString &text) {
-        failed = true;
+    int failures = 0;
+    program.errors.setSink([&failures](const QString &text) {
+        ++failures;
         printText(stderr, text + u'\n');
     });
     QStringList lines;
-    if (!step(program, failed, [&] { lines = report::readFile(options.file); }))
+    if (!step(program, failures, [&] { lines = report::readFile(options.file); }))
         return 1;
     const report::Calculator kind = options.kind.value_or(calculatorOf(lines));
-    if (!step(program, failed, [&] { program.loadReport(kind, lines); }))
+    if (!step(program, failures, [&] { program.loadReport(kind, lines); }))
         return 1;
     const bool general = kind == report::Calculator::General;
-    const bool computed = general
-                              ? step(program, failed, [&] { program.TProg_F2->FormActivate(); }) &&
-                                    step(program, failed, [&] { program.TProg_F3->FormActivate(); })
-                              : step(program, failed, [&] { program.TT_F2->FormActivate(); });
+    const bool computed =
+        general ? step(program, failures, [&] { program.TProg_F2->FormActivate(); }) &&
+                      step(program, failures, [&] { program.TProg_F3->FormActivate(); })
+                : step(program, failures, [&] { program.TT_F2->FormActivate(); });
     printQuantities(program, kind);
     if (computed) {
         QList<estimate::Replacement> replacements;
-        if (step(program, failed, [&] {
+        if (step(program, failures, [&] {
                 replacements = general ? program.TProg_F3->estimateReplacements()
                                        : program.TT_F2->estimateReplacements();
             })) {
             for (const estimate::Replacement &r : replacements)
                 printLine(r.placeholder, r.value);
             if (options.record)
-                recordEstimate(program, failed, options, kind, replacements);
+                recordEstimate(program, failures, options, kind, replacements);
             else
-                writeEstimate(program, failed, options, installedTemplate(kind), replacements);
+                writeEstimate(program, failures, options, installedTemplate(kind), replacements);
         }
     }
     if (!options.save.isEmpty())
-        step(program, failed, [&] { report::writeFile(options.save, program.reportLines(kind)); });
-    return failed ? 1 : 0;
+        step(program, failures,
+             [&] { report::writeFile(options.save, program.reportLines(kind)); });
+    return failures > 0 ? 1 : 0;
 }
 
 } // namespace
@@ -430,6 +454,7 @@ int main(int argc, char *argv[])
     if (options.journalList)
         return listJournal(options);
     Program program;
+    program.estimateTerms = options.terms;
     program.createWindows();
     program.TLogo_F->Timer1->stop();
     return run(program, options);

@@ -12,11 +12,11 @@ QList<Replacement> boilerReplacements(const BoilerInputs &in)
     // A value computed here is rounded to a double before it is written.
     auto number = [d](Ext value) { return numberToText(value.store(), d); };
     auto converted = [&](const QString &percentage) { return number(textToNumber(percentage, d)); };
+    auto percent = [d](double rate) { return numberToText((Ext(rate) * 100).value(), d) + u'%'; };
     const bool noVat = q.VatRate == 0;
     const QString expertiseText = q.ExpertiseRate != 0
-                                      ? QStringLiteral("Сметорий. Кэ=") +
-                                            numberToText((Ext(q.ExpertiseRate) * 100).value(), d) +
-                                            QStringLiteral("% Таблица №1")
+                                      ? QStringLiteral("Сметорий. Кэ=") + percent(q.ExpertiseRate) +
+                                            QStringLiteral(" Таблица №1")
                                       : QStringLiteral("Не подлежит экспертизе");
     const Ext labourWithOverheads = Ext(q.OverheadSum) + q.LabourCost;
     const Ext withProfit = Ext(q.ProfitSum) + q.OverheadSum + q.LabourCost;
@@ -53,7 +53,7 @@ QList<Replacement> boilerReplacements(const BoilerInputs &in)
         {QStringLiteral("#сумм8&"), number(withProfit + q.RegionalSum)},
         {QStringLiteral("#NdsT&"),
          noVat ? QStringLiteral("НДС не облагается") : QStringLiteral("НДС")},
-        {QStringLiteral("#Nds&"), noVat ? QStringLiteral("0%") : QStringLiteral("18%")},
+        {QStringLiteral("#Nds&"), percent(q.VatRate)},
         {QStringLiteral("#НДС&"), number(q.VatSum)},
         {QStringLiteral("#сумм9&"), number(q.CostWithVat)},
         {QStringLiteral("#ЭксТ&"), expertiseText},

@@ -7,7 +7,6 @@
 #include "app/program.h"
 #include "estimate/generalestimate.h"
 
-#include <QDate>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +37,8 @@ constexpr Place MeteringList{500, 27, 521, 26};
 constexpr Place CostLabel{24, 312};
 constexpr Place ExpertiseList{530, 308, 300, 26};
 constexpr Place VatList{840, 308, 120, 26};
+constexpr Place VatCaptionPlace{650, 340, 310, 20};
+constexpr Place TermsButtonPlace{808, 366, 152, 25};
 constexpr Place TotalLabel{24, 366};
 constexpr Place TotalValue{140, 366, 500, 26};
 
@@ -48,7 +49,7 @@ constexpr FontSpec LargeButtonFont{Face::Tahoma, 19};
 
 TProg_F3::TProg_F3(Program &program)
     : CostPage(program, {report::Calculator::General, estimate::GeneralTemplate, TitleX,
-                         SaveButtonX, LargeButtonFont})
+                         SaveButtonX, LargeButtonFont, VatCaptionPlace, TermsButtonPlace})
 {
     GroupBox1 = addGroup(Panel1, "GroupBox1", GroupPlace,
                          QStringLiteral("Характеристика объекта обследования"));
@@ -90,6 +91,7 @@ TProg_F3::TProg_F3(Program &program)
     ComboBox5 = addList(GroupBox1, "ComboBox5", VatList,
                         {QStringLiteral("с НДС"), QStringLiteral("без НДС")}, -1);
     nameCostOptions(ComboBox4, ComboBox5);
+    addEstimateTerms(GroupBox1);
     Label10 = addLabel(GroupBox1, "Label10", TotalLabel, QStringLiteral("ВСЕГО :"), TotalFont);
     Label11 = addLabel(GroupBox1, "Label11", TotalValue, QStringLiteral("0 руб."), TotalFont);
 
@@ -99,8 +101,8 @@ TProg_F3::TProg_F3(Program &program)
     for (EditableList *list : {ComboBox1, ComboBox2, ComboBox3, ComboBox4, ComboBox5})
         connect(list, &EditableList::Change, this, guarded(&TProg_F3::FormActivate));
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
-    QWidget *order[] = {ComboBox1, ComboBox2, Edit1,   ComboBox3, ComboBox4,
-                        ComboBox5, Button1,   Button4, Button2,   Button3};
+    QWidget *order[] = {ComboBox1, ComboBox2, Edit1,   ComboBox3, ComboBox4, ComboBox5,
+                        Button6,   Button1,   Button4, Button2,   Button3};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     FormCreate();
@@ -123,6 +125,7 @@ general::CostInputs TProg_F3::costInputs() const
     in.metering = ComboBox3->currentIndex();
     in.expertise = ComboBox4->currentIndex();
     in.vat = ComboBox5->currentIndex();
+    in.vatRate = m_program.estimateTerms.vatRate();
     in.area = Edit1->text();
     in.decimal = m_program.regional.decimal;
     return in;
@@ -164,7 +167,7 @@ journal::Record TProg_F3::journalRecord() const
 {
     const CustomerTexts texts = m_program.TProg_F->customerTexts();
     journal::Record record;
-    record.date = QDate::currentDate();
+    record.date = m_program.estimateTerms.date;
     record.customer = texts.customer;
     record.place = texts.place;
     record.objects = texts.objects;
@@ -181,7 +184,7 @@ QList<estimate::Replacement> TProg_F3::estimateReplacements() const
     in.baseNorm = m_program.TProg_F2->BaseNorm;
     in.cost = quantities;
     in.format = m_program.regional;
-    in.date = QDate::currentDate();
+    in.date = m_program.estimateTerms.date;
     return estimate::generalReplacements(in);
 }
 

@@ -178,17 +178,14 @@ void recomputeCost(const CostInputs &in, CostQuantities &q, CostDisplay &display
     q.LocationCoef = tableCoef(in.location, Locations.data(), int(Locations.size()),
                                QStringLiteral("расположение объектов обследования"));
     q.MeteringCoef = in.metering == 0 ? 1.0 : 1.5;
-    q.VatRate = in.vat == 0 ? 0.18 : 0;
+    q.VatRate = in.vat == 0 ? in.vatRate : 0;
     q.HourlyWage = hourlyWage(in.financial.salary, d).store();
     if (!normDefined(in.fuelTotal))
         throw Error(normUndefinedMessage(in.fuelTotal, d));
     q.LabourCost =
         R2(R2(in.baseNorm) * q.IndustryCoef * q.LocationCoef * q.MeteringCoef * q.HourlyWage)
             .store();
-    q.OverheadSum = R2(textToNumber(in.financial.overheads, d) / 100 * q.LabourCost).store();
-    q.ProfitSum =
-        R2((Ext(q.LabourCost) + q.OverheadSum) * (textToNumber(in.financial.profit, d) / 100))
-            .store();
+    addOverheadsAndProfit(q.LabourCost, in.financial, d, q.OverheadSum, q.ProfitSum);
     q.SubtotalCost = R2(Ext(q.LabourCost) + q.OverheadSum + q.ProfitSum).store();
     q.RegionalSum = R2(textToNumber(in.financial.regional, d) / 100 * q.SubtotalCost).store();
     q.VatSum = R2((Ext(q.SubtotalCost) + q.RegionalSum) * q.VatRate).store();

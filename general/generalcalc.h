@@ -56,7 +56,8 @@ struct CostInputs {
     int location = 0;
     int metering = 0;
     int expertise = 0;
-    int vat = 0;
+    int vat = 0;        // 0 is with VAT
+    double vatRate = 0; // the rate with VAT, by the estimate's date or as the firm fixed it
     QString area;
     QChar decimal = u'.';
 };

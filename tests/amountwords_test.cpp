@@ -1,5 +1,6 @@
 #include "estimate/amountwords.h"
 
+#include "case_names.h"
 #include "error_message.h"
 #include "qstring_print.h"
 
@@ -74,6 +75,8 @@ const Words Cases[] = {
     {-0.004L, "Ноль рублей 00 копеек"},
 };
 
+void PrintTo(const Words &c, std::ostream *os) { *os << double(c.amount); }
+
 class AmountInWords : public ::testing::TestWithParam<Words> {};
 
 TEST_P(AmountInWords, ReadsAsInFinancialDocuments)
@@ -81,7 +84,13 @@ TEST_P(AmountInWords, ReadsAsInFinancialDocuments)
     EXPECT_EQ(amountInWords(GetParam().amount), QString::fromUtf8(GetParam().text));
 }
 
-INSTANTIATE_TEST_SUITE_P(Amounts, AmountInWords, ::testing::ValuesIn(Cases));
+// Named by the amount: "c0_114469point79", "c11_minus100".
+INSTANTIATE_TEST_SUITE_P(
+    Amounts, AmountInWords, ::testing::ValuesIn(Cases),
+    [](const ::testing::TestParamInfo<Words> &amount) {
+        return dalko::test::nameOfText(
+            amount.index, QString::number(double(amount.param.amount), 'g', 15).toStdString());
+    });
 
 TEST(AmountInWordsRange, BeyondTheLargestAmountIsAnError)
 {

@@ -1,7 +1,10 @@
+#include "app/vatlaw.h"
 #include "boiler/boilercalc.h"
 
 #include "error_message.h"
 #include "qstring_print.h"
+
+#include <QDate>
 
 #include <gtest/gtest.h>
 
@@ -11,9 +14,11 @@ using namespace dalko::boiler;
 
 namespace {
 
+// The page's defaults, dated in the years of the method's 18 %.
 RecalcInputs defaults()
 {
     RecalcInputs in;
+    in.vatRate = EstimateTerms{QDate(2018, 12, 31), std::nullopt}.vatRate();
     in.financial = {"30000", "35", "35", "15"};
     in.decimal = u',';
     return in;
@@ -39,6 +44,19 @@ TEST(BoilerCost, DefaultInputsToTheKopeck)
     EXPECT_EQ(q.CostWithVat, 53635.66);
     EXPECT_EQ(q.ExpertiseRate, 0.08);
     EXPECT_EQ(q.ExpertiseSum, 4290.85);
+}
+
+TEST(BoilerCost, DefaultInputsAtTheRateOf2026)
+{
+    RecalcInputs in = defaults();
+    in.vatRate = EstimateTerms{QDate(2026, 12, 10), std::nullopt}.vatRate();
+    Quantities q = defaultFactors();
+    EXPECT_EQ(recalculate(in, q), "59890,13");
+    EXPECT_EQ(q.VatRate, 0.22);
+    EXPECT_EQ(q.VatSum, 9999.87);
+    EXPECT_EQ(numberToText(q.CostWithVat, u','), "55453,82");
+    EXPECT_EQ(q.ExpertiseSum, 4436.31);
+    EXPECT_EQ(numberToText(q.TotalCost, u','), "59890,13");
 }
 
 TEST(BoilerCost, Options)

@@ -5,6 +5,7 @@
 #include "qstring_print.h"
 #include "report_samples.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,9 +85,10 @@ QStringList workedExample()
 
 TEST_F(Calc, GeneralWorkedExample)
 {
-    const Outcome r = calc({file("g.rvj", workedExample())});
+    const Outcome r = calc({"--date", "2018-12-31", file("g.rvj", workedExample())});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.value("#ЧИСЛО&"), "31.12.2018");
     ASSERT_EQ(r.out.size(), 9 + 2 + 14 + 2 + 41);
     EXPECT_TRUE(r.out[0].startsWith("ReferenceFuel1\t"));
     EXPECT_EQ(r.value("ReferenceFuelTotal"), "100");
@@ -108,9 +110,10 @@ TEST_F(Calc, GeneralWorkedExample)
 
 TEST_F(Calc, BoilerDefaults)
 {
-    const Outcome r = calc({file("b.rvj", BoilerDefaults)});
+    const Outcome r = calc({"--vat-rate", "18", file("b.rvj", BoilerDefaults)});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     ASSERT_EQ(r.out.size(), 19 + 36);
+    EXPECT_EQ(r.value("#Nds&"), "18%");
     EXPECT_EQ(r.out[0], "BoilerNorm\t90");
     EXPECT_EQ(r.value("ProfitSum"), "10247,27");
     EXPECT_EQ(r.value("TotalCost"), "57926,51");
@@ -120,6 +123,53 @@ TEST_F(Calc, BoilerDefaults)
     EXPECT_EQ(r.value("#сумм10&"), "57926,51");
     EXPECT_EQ(r.out.last(),
               "#прописью&\tПятьдесят семь тысяч девятьсот двадцать шесть рублей 51 копейка");
+}
+
+TEST_F(Calc, TheRateFollowsTheDateUnlessFixed)
+{
+    struct Case {
+        QStringList options;
+        const char *vatRate, *vatSum, *total, *date;
+    };
+    const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+    const QString general = file("g.rvj", workedExample());
+    for (const Case &c : {
+             Case{{"--date", "2026-01-01"}, "0,22", "19760,95", "118350,13", "01.01.2026"},
+             Case{{"--date", "2025-12-31"}, "0,2", "17964,5", "116409,96", "31.12.2025"},
+             Case{{"--vat-rate", "18"}, "0,18", "16168,05", "114469,79", nullptr},
+             Case{{"--date", "2018-12-31", "--vat-rate", "22,0"},
+                  "0,22",
+                  "19760,95",
+                  "118350,13",
+                  "31.12.2018"},
+             Case{{"--vat-rate", "12.5"}, "0,125", "11227,81", "109134,33", nullptr},
+         }) {
+        const Outcome r = calc(c.options + QStringList{general});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(r.value("VatRate"), c.vatRate) << c.options.join(' ').toStdString();
+        EXPECT_EQ(r.value("VatSum"), c.vatSum);
+        EXPECT_EQ(r.value("#суммаИНДСЭКС&"), QString::fromUtf8(c.total));
+        EXPECT_EQ(r.value("#ЧИСЛО&"), c.date ? QString::fromUtf8(c.date) : today);
+    }
+    const Outcome boiler = calc({"--date", "2026-01-05", file("b.rvj", BoilerDefaults)});
+    EXPECT_EQ(boiler.value("#Nds&"), "22%");
+    EXPECT_EQ(boiler.value("#сумм10&"), "59890,13");
+    EXPECT_EQ(boiler.out.last(),
+              "#прописью&\tПятьдесят девять тысяч восемьсот девяносто рублей 13 копеек");
+}
+
+TEST_F(Calc, MalformedDateOrRateIsAUsageError)
+{
+    const QString general = file("g.rvj", workedExample());
+    for (const QStringList &options :
+         {QStringList{"--date", "10.12.2026"}, QStringList{"--date", "2026-02-30"},
+          QStringList{"--date", ""}, QStringList{"--vat-rate", "100"},
+          QStringList{"--vat-rate", "-5"}, QStringList{"--vat-rate", "двадцать"}}) {
+        const Outcome r = calc(options + QStringList{general});
+        EXPECT_EQ(r.status, 2) << options.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(options.front())) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
 }
 
 TEST_F(Calc, SaveGivesBackTheSameBytes)

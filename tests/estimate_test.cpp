@@ -1,3 +1,4 @@
+#include "app/vatlaw.h"
 #include "estimate/boilerestimate.h"
 #include "estimate/filler.h"
 #include "estimate/generalestimate.h"
@@ -45,7 +46,8 @@ QString valueOf(const QList<Replacement> &list, const QString &placeholder)
     return found != list.end() ? found->value : QString();
 }
 
-GeneralInputs generalExample()
+// The method's worked example, by default dated in the years of its 18 %.
+GeneralInputs generalExample(const QDate &date = QDate(2018, 12, 31))
 {
     GeneralInputs in;
     in.first = {"ООО «Заказчик»", "г. Зарбинск", "Школа", {"30000", "35", "35", "15"}};
@@ -57,11 +59,12 @@ GeneralInputs generalExample()
     cost.fuelTotal = 100;
     cost.area = "1000";
     cost.decimal = u',';
+    cost.vatRate = EstimateTerms{date, std::nullopt}.vatRate();
     general::CostDisplay shown;
     general::recomputeCost(cost, in.cost, shown);
     in.format.decimal = u',';
     in.format.shortDateFormat = "dd.MM.yyyy";
-    in.date = QDate(2026, 12, 10);
+    in.date = date;
     return in;
 }
 
@@ -75,7 +78,7 @@ TEST(GeneralEstimate, WorkedExample)
     EXPECT_EQ(list[40].placeholder, "#прописью&");
     // The number is the register's to give.
     const QStringList expected{"",
-                               "10.12.2026",
+                               "31.12.2018",
                                "8982,25",
                                "8982,25",
                                "26946,75",
@@ -119,6 +122,19 @@ TEST(GeneralEstimate, WorkedExample)
     EXPECT_EQ(values(list), expected);
 }
 
+TEST(GeneralEstimate, WorkedExampleDated2026)
+{
+    const QList<Replacement> list = generalReplacements(generalExample(QDate(2026, 12, 10)));
+    EXPECT_EQ(valueOf(list, "#ЧИСЛО&"), "10.12.2026");
+    EXPECT_EQ(valueOf(list, "#НДС%&"), "22%");
+    EXPECT_EQ(valueOf(list, "#НДС&"), "19760,95");
+    EXPECT_EQ(valueOf(list, "#суммаИНДС&"), "109583,45");
+    EXPECT_EQ(valueOf(list, "#ЭКС&"), "8766,68");
+    EXPECT_EQ(valueOf(list, "#суммаИНДСЭКС&"), "118350,13");
+    EXPECT_EQ(valueOf(list, "#прописью&"),
+              "Сто восемнадцать тысяч триста пятьдесят рублей 13 копеек");
+}
+
 TEST(GeneralEstimate, WithoutVatAndWithoutExpertise)
 {
     GeneralInputs in = generalExample();
@@ -149,7 +165,8 @@ TEST(GeneralEstimate, WithoutVatAndWithoutExpertise)
     EXPECT_EQ(valueOf(generalReplacements(in), "#НакР&"), "035,0");
 }
 
-BoilerInputs boilerDefaults()
+// The page's defaults, by default dated in the years of the method's 18 %.
+BoilerInputs boilerDefaults(const QDate &date = QDate(2018, 12, 31))
 {
     BoilerInputs in;
     in.first = {"не задано", "не задано", "не задано", {"30000", "35", "35", "15"}};
@@ -161,9 +178,10 @@ BoilerInputs boilerDefaults()
     boiler::RecalcInputs recalc;
     recalc.financial = {"30000", "35", "35", "15"};
     recalc.decimal = u',';
+    recalc.vatRate = EstimateTerms{date, std::nullopt}.vatRate();
     boiler::recalculate(recalc, in.cost);
     in.format.decimal = u',';
-    in.date = QDate(2026, 1, 5);
+    in.date = date;
     return in;
 }
 
@@ -172,7 +190,7 @@ TEST(BoilerEstimate, DefaultInputs)
     const QList<Replacement> list = boilerReplacements(boilerDefaults());
     ASSERT_EQ(list.size(), 36);
     const QStringList expected{"",
-                               "05.01.2026",
+                               "31.12.2018",
                                "не задано",
                                "не задано",
                                "не задано",
@@ -212,6 +230,16 @@ TEST(BoilerEstimate, DefaultInputs)
     EXPECT_EQ(list.last().placeholder, "#прописью&");
 }
 
+TEST(BoilerEstimate, DefaultInputsDated2026)
+{
+    const QList<Replacement> list = boilerReplacements(boilerDefaults(QDate(2026, 1, 5)));
+    EXPECT_EQ(valueOf(list, "#ЧИСЛО&"), "05.01.2026");
+    EXPECT_EQ(valueOf(list, "#Nds&"), "22%");
+    EXPECT_EQ(valueOf(list, "#НДС&"), "9999,87");
+    EXPECT_EQ(valueOf(list, "#сумм9&"), "55453,82");
+    EXPECT_EQ(valueOf(list, "#сумм10&"), "59890,13");
+}
+
 TEST(BoilerEstimate, SplitLabourCanDifferByAKopeck)
 {
     BoilerInputs in = boilerDefaults();
@@ -220,6 +248,7 @@ TEST(BoilerEstimate, SplitLabourCanDifferByAKopeck)
     boiler::RecalcInputs recalc;
     recalc.financial = {"30000", "35", "35", "15"};
     recalc.decimal = u',';
+    recalc.vatRate = 0.18;
     boiler::recalculate(recalc, in.cost);
     const QList<Replacement> list = boilerReplacements(in);
     EXPECT_EQ(valueOf(list, "#сумм1&"), "21696,26");

@@ -1,7 +1,10 @@
+#include "app/vatlaw.h"
 #include "general/generalcalc.h"
 
 #include "error_message.h"
 #include "qstring_print.h"
+
+#include <QDate>
 
 #include <gtest/gtest.h>
 
@@ -88,9 +91,11 @@ TEST(Tables, HoldTheMethodValues)
     }
 }
 
+// The method's worked example, dated in the years of its 18 %.
 CostInputs workedExample()
 {
     CostInputs in;
+    in.vatRate = EstimateTerms{QDate(2018, 12, 31), std::nullopt}.vatRate();
     in.financial = {"30000", "35", "35", "15"};
     in.baseNorm = 200;
     in.fuelTotal = 100;
@@ -117,6 +122,41 @@ TEST(Cost, WorkedExampleToTheKopeck)
     EXPECT_EQ(q.ExpertiseSum, 8479.24);
     EXPECT_EQ(shown.perSquareMetre, "105,99 руб/кв.м");
     EXPECT_EQ(shown.total, "114469,79 руб");
+}
+
+TEST(Cost, WorkedExampleAtTheRatesOfTheLaw)
+{
+    struct Case {
+        EstimateTerms terms;
+        double vatSum;
+        const char *costWithVat; // as printed: the sum is not the double nearest to it
+        double expertiseSum;
+        const char *total;
+    };
+    for (const Case &c : {
+             Case{{QDate(2026, 1, 1), std::nullopt},
+                  19760.95,
+                  "109583,45",
+                  8766.68,
+                  "118350,13 руб"},
+             Case{{QDate(2018, 12, 31), std::nullopt},
+                  16168.05,
+                  "105990,55",
+                  8479.24,
+                  "114469,79 руб"},
+             Case{{QDate(2026, 6, 1), 18}, 16168.05, "105990,55", 8479.24, "114469,79 руб"},
+             Case{{QDate(2019, 1, 1), std::nullopt}, 17964.5, "107787", 8622.96, "116409,96 руб"},
+         }) {
+        CostInputs in = workedExample();
+        in.vatRate = c.terms.vatRate();
+        CostQuantities q;
+        CostDisplay shown;
+        recomputeCost(in, q, shown);
+        EXPECT_EQ(q.VatSum, c.vatSum) << c.terms.date.toString(Qt::ISODate).toStdString();
+        EXPECT_EQ(numberToText(q.CostWithVat, Comma), c.costWithVat);
+        EXPECT_EQ(q.ExpertiseSum, c.expertiseSum);
+        EXPECT_EQ(shown.total, c.total);
+    }
 }
 
 TEST(Cost, Variants)

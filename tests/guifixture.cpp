@@ -1,13 +1,18 @@
 #include "guifixture.h"
 
 #include "app/Logo_U.h"
+#include "app/costpage.h"
+#include "app/estimatetermsdialog.h"
 #include "app/window.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDate>
+#include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 namespace dalko::test {
@@ -55,6 +60,9 @@ void GuiTest::SetUp()
 {
     watcher = std::make_unique<ModalWatcher>();
     program = std::make_unique<Program>();
+    // The method's worked examples are dated in the years of its 18 %: no test depends on the
+    // day it runs.
+    program->estimateTerms = {QDate(2018, 12, 31), std::nullopt};
     program->createWindows();
     program->TLogo_F->Timer1->stop();
 }
@@ -89,6 +97,29 @@ void GuiTest::type(QWidget *widget, const QString &text)
 }
 
 void GuiTest::click(QWidget *button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+bool GuiTest::chooseEstimateTerms(CostPage &page, const QDate &date, const QString &fixedRate)
+{
+    bool taken = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<EstimateTermsDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->DateEdit->setDate(date);
+        if (fixedRate.isEmpty()) {
+            click(dialog->ByLawButton);
+        } else {
+            click(dialog->FixedButton);
+            dialog->FixedRateEdit->setText(fixedRate);
+        }
+        dialog->accept();
+        taken = !dialog->isVisible();
+        if (!taken)
+            dialog->reject();
+    });
+    click(page.Button6);
+    return taken;
+}
 
 QStringList GuiTest::takeMessages()
 {

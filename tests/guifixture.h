@@ -19,8 +19,13 @@
 #include <functional>
 #include <memory>
 
+class QDate;
 class QLineEdit;
 class QWidget;
+
+namespace dalko {
+class CostPage;
+}
 
 namespace dalko::test {
 
@@ -54,6 +59,9 @@ class GuiTest : public ::testing::Test {
     // Types text into the focused-or-given widget, character by character, as key events.
     void type(QWidget *widget, const QString &text);
     void click(QWidget *button);
+    // Sets the estimate's date, and a fixed rate unless `fixedRate` is empty, in "Параметры
+    // сметы" of a last page, as a user does; false when the dialog did not take them.
+    bool chooseEstimateTerms(CostPage &page, const QDate &date, const QString &fixedRate = {});
     // The error box texts seen since the last call.
     QStringList takeMessages();
 

@@ -103,7 +103,7 @@ class JournalWindowTest : public GuiTest {
             if (window->isVisible())
                 window->reject();
         });
-        click(program->TProg_F3->Button6);
+        click(program->TProg_F3->Button7);
         ASSERT_TRUE(opened);
     }
     QString cell(const JournalWindow &window, int row, journal::Column column)
@@ -122,7 +122,7 @@ TEST_F(JournalWindowTest, AnIssuedEstimateIsFoundByItsCustomerAndOpenedAgain)
     const QByteArray inputs = report::encode(program->reportLines(report::Calculator::General));
     issuePdf(dir.filePath("смета.pdf"));
     EXPECT_EQ(takeMessages(), QStringList());
-    const QString number = QStringLiteral("%1-0001").arg(QDate::currentDate().year());
+    const QString number = QStringLiteral("%1-0001").arg(program->estimateTerms.date.year());
     EXPECT_TRUE(pdfText(dir.filePath("смета.pdf")).contains("СМЕТА № " + number));
 
     // Another calculation on the pages, and a second estimate of another customer.
@@ -137,6 +137,9 @@ TEST_F(JournalWindowTest, AnIssuedEstimateIsFoundByItsCustomerAndOpenedAgain)
         ASSERT_EQ(window.Table->model()->rowCount(), 1);
         EXPECT_EQ(cell(window, 0, journal::Number), number);
         EXPECT_EQ(cell(window, 0, journal::Objects), "Школа № 5");
+        EXPECT_EQ(cell(window, 0, journal::Date),
+                  dateText(program->estimateTerms.date, program->regional))
+            << "the estimate's own date";
         EXPECT_EQ(cell(window, 0, journal::Calculator), "Общий");
         EXPECT_EQ(cell(window, 0, journal::Total) + " руб", total);
         EXPECT_EQ(cell(window, 0, journal::Action),
@@ -178,7 +181,7 @@ TEST_F(JournalWindowTest, TheFilteredListIsExportedForSpreadsheets)
     ASSERT_EQ(lines.size(), 2) << "the header and the one estimate found";
     EXPECT_TRUE(lines[0].startsWith("Номер;Дата;"));
     const QStringList fields = lines[1].split(u';');
-    EXPECT_EQ(fields.value(0), QStringLiteral("%1-0001").arg(QDate::currentDate().year()));
+    EXPECT_EQ(fields.value(0), QStringLiteral("%1-0001").arg(program->estimateTerms.date.year()));
     EXPECT_EQ(fields.value(4), "\"АО «Свет") << "a field holding \";\" is quoted";
     EXPECT_TRUE(lines[1].contains(";114469,79;")) << lines[1].toStdString();
 }

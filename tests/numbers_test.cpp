@@ -74,6 +74,8 @@ struct SeparatorCase {
     const char *underPoint;
 };
 
+void PrintTo(const SeparatorCase &c, std::ostream *os) { *os << '"' << c.text << '"'; }
+
 class EitherSeparator : public ::testing::TestWithParam<SeparatorCase> {};
 
 TEST_P(EitherSeparator, TakesTheOtherSeparatorAsTheCurrentOne)
@@ -101,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Neither way: unchanged, so it fails or counts as before.
         SeparatorCase{"1,2,3", "1,2,3", "1,2,3"}, SeparatorCase{"1.2,3", "1.2,3", "1.2,3"},
         SeparatorCase{"1 000,5", "1 000,5", "1 000,5"}, SeparatorCase{"абв", "абв", "абв"},
-        SeparatorCase{"", "", ""}, SeparatorCase{"12,5abc", "12,5abc", "12,5abc"}));
+        SeparatorCase{"", "", ""}, SeparatorCase{"12,5abc", "12,5abc", "12,5abc"}),
+    TextCaseName());
 
 struct TextCase {
     long double value;

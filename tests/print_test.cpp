@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDate>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -119,6 +120,16 @@ TEST_F(PrintEndToEnd, BoilerEstimateReachesThePrinter)
     const QString printed = print(program->TT_F2->Button1);
     expectEveryValue(printed, program->TT_F2->estimateReplacements());
     EXPECT_TRUE(printed.contains("57926,51"));
+}
+
+TEST_F(PrintEndToEnd, ThePrintCarriesTheDateAndRateChosen)
+{
+    activate(program->TT_F2.get());
+    ASSERT_TRUE(chooseEstimateTerms(*program->TT_F2, QDate(2026, 1, 5)));
+    const QString printed = print(program->TT_F2->Button1);
+    expectEveryValue(printed, program->TT_F2->estimateReplacements());
+    for (const char *value : {"05.01.2026", "22%", "59890,13"})
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(value))) << value;
 }
 
 // The preview prints nothing by itself: closed, no job; printed through its print dialog, the

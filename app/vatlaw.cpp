@@ -1,0 +1,41 @@
+#include "vatlaw.h"
+
+#include <QRegularExpression>
+
+namespace dalko {
+
+int legalVatPercent(const QDate &date)
+{
+    int percent = VatRatesByLaw.front().percent;
+    for (const VatRateInForce &rate : VatRatesByLaw) {
+        if (QDate(rate.year, rate.month, rate.day) <= date)
+            percent = rate.percent;
+    }
+    return percent;
+}
+
+double EstimateTerms::vatPercent() const { return fixedVatPercent.value_or(legalVatPercent(date)); }
+
+double EstimateTerms::vatRate() const { return vatPercent() / 100; }
+
+QString vatCaption(const EstimateTerms &terms, const NumberFormat &format)
+{
+    const QString rate =
+        QStringLiteral("НДС %1 %").arg(numberToText(terms.vatPercent(), format.decimal));
+    return terms.fixedVatPercent ? rate + QStringLiteral(" (установлена)")
+                                 : rate + QStringLiteral(" на ") + dateText(terms.date, format);
+}
+
+std::optional<double> parseVatPercent(const QString &text)
+{
+    static const QRegularExpression percent(QStringLiteral("^[0-9]{1,2}([.,][0-9]{1,6})?$"));
+    const QString trimmed = text.trimmed();
+    if (!percent.match(trimmed).hasMatch())
+        return std::nullopt;
+    const double value = QString(trimmed).replace(u',', u'.').toDouble();
+    if (value > 99)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace dalko

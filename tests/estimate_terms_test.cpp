@@ -1,0 +1,125 @@
+// "Параметры сметы" on both last pages: the estimate's date and its VAT rate, by the law on
+// that date or fixed by the firm.
+
+#include "guifixture.h"
+
+#include "boiler/T_U2.h"
+#include "estimate/estimatepreview.h"
+#include "general/Prog_U2.h"
+#include "general/Prog_U3.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace dalko::test {
+namespace {
+
+class EstimateTermsTest : public GuiTest {
+  protected:
+    QString replacement(CostPage &page, const QString &placeholder)
+    {
+        for (const estimate::Replacement &r : page.estimateReplacements())
+            if (r.placeholder == placeholder)
+                return r.value;
+        return QStringLiteral("<none>");
+    }
+};
+
+TEST_F(EstimateTermsTest, TheDateChosenSetsTheRateAndRecomputesAtOnce)
+{
+    TT_F2 &page = *program->TT_F2;
+    activate(&page);
+    EXPECT_EQ(page.VatCaption->text(), "НДС 18 % на 31.12.2018");
+    EXPECT_EQ(page.Label11->text(), "57926,51");
+
+    ASSERT_TRUE(chooseEstimateTerms(page, QDate(2026, 1, 5)));
+    EXPECT_EQ(page.VatCaption->text(), "НДС 22 % на 05.01.2026");
+    EXPECT_EQ(page.Label11->text(), "59890,13");
+    EXPECT_EQ(replacement(page, "#ЧИСЛО&"), "05.01.2026");
+    EXPECT_EQ(replacement(page, "#Nds&"), "22%");
+
+    TProg_F3 &general = *program->TProg_F3;
+    program->TProg_F2->Edits[0]->setText("290,276");
+    activate(&general);
+    EXPECT_EQ(general.VatCaption->text(), "НДС 22 % на 05.01.2026");
+    EXPECT_EQ(general.Label11->text(), "118350,13 руб");
+    ASSERT_TRUE(chooseEstimateTerms(general, QDate(2025, 12, 31)));
+    EXPECT_EQ(general.VatCaption->text(), "НДС 20 % на 31.12.2025");
+    EXPECT_EQ(general.Label11->text(), "116409,96 руб");
+    EXPECT_EQ(replacement(general, "#НДС%&"), "20%");
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+// The preview shows, and saves, the estimate of the date and rate chosen.
+TEST_F(EstimateTermsTest, ThePreviewCarriesTheNewFiguresAndDate)
+{
+    TT_F2 &page = *program->TT_F2;
+    activate(&page);
+    ASSERT_TRUE(chooseEstimateTerms(page, QDate(2026, 1, 5)));
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("смета.pdf");
+    QTimer::singleShot(0, [&] {
+        if (auto *preview =
+                qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget())) {
+            program->errors.run([&] { preview->saveAs(pdf); });
+            preview->reject();
+        }
+    });
+    click(page.Button5);
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished());
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    for (const char *value : {"05.01.2026", "22%", "9999,87", "59890,13"})
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(value))) << value;
+    EXPECT_FALSE(printed.contains("57926,51"));
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+TEST_F(EstimateTermsTest, AFixedRateSurvivesARestartTheDateDoesNot)
+{
+    TT_F2 &page = *program->TT_F2;
+    activate(&page);
+    ASSERT_TRUE(chooseEstimateTerms(page, QDate(2019, 3, 1), "20"));
+    EXPECT_EQ(page.VatCaption->text(), "НДС 20 % (установлена)");
+    EXPECT_EQ(replacement(page, "#Nds&"), "20%");
+    EXPECT_EQ(replacement(page, "#ЧИСЛО&"), "01.03.2019");
+
+    program.reset();
+    program = std::make_unique<Program>();
+    EXPECT_EQ(program->estimateTerms.date, QDate::currentDate());
+    EXPECT_EQ(program->estimateTerms.fixedVatPercent, 20);
+    program->createWindows();
+    activate(program->TT_F2.get());
+    EXPECT_EQ(program->TT_F2->VatCaption->text(), "НДС 20 % (установлена)");
+
+    // Back to the law: nothing fixed at the next start.
+    ASSERT_TRUE(chooseEstimateTerms(*program->TT_F2, QDate(2026, 1, 5)));
+    EXPECT_EQ(program->TT_F2->VatCaption->text(), "НДС 22 % на 05.01.2026");
+    EXPECT_EQ(Program().estimateTerms.fixedVatPercent, std::nullopt);
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+TEST_F(EstimateTermsTest, ARateThatIsNoRateIsRefusedAndChangesNothing)
+{
+    TT_F2 &page = *program->TT_F2;
+    activate(&page);
+    for (const char *typed : {"150", " ", "двадцать", "-3", "22%"}) {
+        EXPECT_FALSE(chooseEstimateTerms(page, QDate(2026, 1, 5), QString::fromUtf8(typed)))
+            << typed;
+        EXPECT_EQ(takeMessages(),
+                  QStringList{"Параметры сметы|Ставка НДС — число процентов от 0 до 99, "
+                              "например 20 или 22."});
+    }
+    EXPECT_EQ(page.VatCaption->text(), "НДС 18 % на 31.12.2018");
+    EXPECT_EQ(page.Label11->text(), "57926,51");
+}
+
+} // namespace
+} // namespace dalko::test
