@@ -40,7 +40,8 @@ QDateEdit *addDateEdit(QWidget *parent, const char *name, const QString &accessi
 
 JournalWindow::JournalWindow(Program &program, QWidget *parent)
     : QDialog(parent), m_program(program),
-      m_journal(std::make_unique<journal::Journal>(journal::defaultLocation())),
+      m_journal(std::make_unique<journal::Journal>(journal::defaultLocation(),
+                                                   journal::Journal::Use::Browse)),
       m_model(std::make_unique<journal::JournalModel>(program.regional))
 {
     setObjectName(QStringLiteral("JournalWindow"));

@@ -345,7 +345,8 @@ int listJournal(const Options &options)
 {
     try {
         const journal::Journal journal(options.journal.isEmpty() ? journal::defaultLocation()
-                                                                 : options.journal);
+                                                                 : options.journal,
+                                       journal::Journal::Use::Browse);
         const QChar decimal = NumberFormat::fromLocale(QLocale::system()).decimal;
         // A text's own tabs and line breaks would shift the columns.
         auto field = [](QString text) {

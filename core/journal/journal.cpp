@@ -96,8 +96,7 @@ bool damaged(const QSqlError &error)
     return code == SqliteCorrupt || code == SqliteNotADatabase;
 }
 
-// A file is checked in full once per run of the program, as that reads all of it; later
-// openings only read its header.
+// A file is checked in full once per run of the program, as that reads all of it.
 bool firstOpening(const QString &path)
 {
     static std::mutex mutex;
@@ -177,7 +176,7 @@ QString defaultLocation()
            QStringLiteral("/journal.sqlite");
 }
 
-Journal::Journal(const QString &location, int lockTimeoutMs)
+Journal::Journal(const QString &location, Use use, int lockTimeoutMs)
     : m_location(location), m_server(isServer(location)), m_lockTimeoutMs(lockTimeoutMs)
 {
     // Messages name the server, never a password written into its address.
@@ -189,7 +188,7 @@ Journal::Journal(const QString &location, int lockTimeoutMs)
         if (m_server)
             openServer(location);
         else
-            openFile(location);
+            openFile(location, use);
         migrate();
     } catch (...) {
         m_db = QSqlDatabase();
@@ -238,7 +237,7 @@ QString Journal::message(const QString &what, const QSqlError &error) const
     return QStringLiteral("Журнал смет \"%1\" %2: %3").arg(m_location, what, reason);
 }
 
-void Journal::openFile(const QString &path)
+void Journal::openFile(const QString &path, Use use)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
@@ -251,7 +250,7 @@ void Journal::openFile(const QString &path)
         throw Error(message(QStringLiteral("не открыт"), m_db.lastError()));
     if (QFileInfo(path).size() == 0)
         return;
-    const QString verdict = integrity(m_db, firstOpening(path));
+    const QString verdict = integrity(m_db, use == Use::Record && firstOpening(path));
     if (verdict == u"ok")
         return;
     m_db.close();

@@ -56,12 +56,16 @@ class Journal {
   public:
     // How long a record waits for another one being written at the same moment.
     static constexpr int DefaultLockTimeoutMs = 5000;
+    // A journal opened to record is checked in full once per run of the program (that reads
+    // all of it); one opened to be looked through only has its header read.
+    enum class Use { Record, Browse };
 
     // Opens the journal at the location (a SQLite file, created where missing, or a
     // postgresql:// URL) and brings its schema up to date. A file that is not a database or
     // fails its integrity check is renamed aside and a new journal started (see notices()).
     // Fails with a message in Russian.
-    explicit Journal(const QString &location, int lockTimeoutMs = DefaultLockTimeoutMs);
+    explicit Journal(const QString &location, Use use = Use::Record,
+                     int lockTimeoutMs = DefaultLockTimeoutMs);
     ~Journal();
     Journal(const Journal &) = delete;
     Journal &operator=(const Journal &) = delete;
@@ -84,7 +88,7 @@ class Journal {
     QByteArray inputs(qint64 id) const;
 
   private:
-    void openFile(const QString &path);
+    void openFile(const QString &path, Use use);
     void openServer(const QString &url);
     void migrate();
     void begin();
