@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "program.h"
+#include "version.h"
 #include "window.h"
 
 #include <QApplication>

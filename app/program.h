@@ -82,7 +82,7 @@ struct Program {
 // The calculator of a report file, told by its line 8.
 report::Calculator calculatorOf(const QStringList &lines);
 
-// Prepares the application: name and version, fonts, default font, taskbar icon.
+// Prepares the application: name and version, default font, taskbar icon.
 void setUpApplication();
 
 // Qt's own texts (file dialogs and their questions, message-box buttons, the edit boxes'
@@ -98,8 +98,8 @@ class QtTranslation {
     std::vector<std::unique_ptr<QTranslator>> m_translators;
 };
 
-// Adds --help and --version to the parser and parses the arguments. Gives the exit status
-// when the program ends at once: 0 after the help or the version, 2 for a wrong argument.
+// Adds --help, --help-all and --version to the parser and parses the arguments. Gives the exit
+// status when the program ends at once: 0 after the help or the version, 2 for a wrong argument.
 std::optional<int> parseCommandLine(QCommandLineParser &parser, const QStringList &arguments);
 // Tells a wrong argument on standard error, with where to find the help; gives exit status 2.
 int usageError(const QString &message);

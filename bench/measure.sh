@@ -14,7 +14,7 @@ root=$PWD
 runs=${1:-7}
 
 scripts/deps.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDALKO_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDALKO_BUILD_BENCH=ON >/dev/null
 cmake --build build-bench -j2 --target dalko dalko-calc dalko_bench
 bin=$root/build-bench/bin
 

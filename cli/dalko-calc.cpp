@@ -1,28 +1,24 @@
-// dalko-calc: the calculation of a report file without a window. It creates the windows as
-// the program does (headless), loads the file through the report-file loader, does what
-// showing the last page of its calculator does, and prints the quantities and the estimate's
+// dalko-calc: the calculation of a report file without a window. It loads the file as
+// "Загрузить данные" does, recomputes as showing the last page of its calculator does (the
+// same core functions the pages call), and prints the quantities and the estimate's
 // replacements.
 
-#include "app/Logo_U.h"
+#include "app/errorbox.h"
 #include "app/program.h"
 #include "app/savefile.h"
-#include "boiler/T_U2.h"
 #include "estimate/boilerestimate.h"
 #include "estimate/estimatenumber.h"
 #include "estimate/estimateprint.h"
 #include "estimate/generalestimate.h"
 #include "estimate/templatecheck.h"
 #include "estimate/templatefiles.h"
-#include "general/Prog_U2.h"
-#include "general/Prog_U3.h"
 #include "journal/journal.h"
+#include "reportfile/calculation.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDate>
-#include <QLabel>
 #include <QLocale>
-#include <QTimer>
 
 #include <cstdio>
 #include <optional>
@@ -39,12 +35,12 @@ struct Options {
     QString odt;
     QString save;
     bool print = false;
+    // The estimate's date and a fixed VAT rate; the law's rate by date unless one is given.
+    EstimateTerms terms;
     // --record: the estimate written or printed goes into the journal.
     bool record = false;
     QString journal; // --journal: the journal recorded in and listed; the user's by default
     bool journalList = false;
-    // The estimate's date and a fixed VAT rate; the law's rate by date unless one is given.
-    EstimateTerms terms;
     // --check-template: the calculator whose template is checked, and the template (empty:
     // the installed one). No report file is read then.
     std::optional<report::Calculator> checkTemplate;
@@ -212,102 +208,71 @@ void printLine(const QString &name, const QString &value)
     printText(stdout, name + u'\t' + value + u'\n');
 }
 
-void printQuantities(const Program &program, report::Calculator kind)
+void printQuantities(const QList<report::NamedQuantity> &quantities, QChar decimal)
 {
-    const QChar d = program.regional.decimal;
-    auto number = [&](const char *name, double value) {
-        printLine(QString::fromLatin1(name), numberToText(value, d));
-    };
-    if (kind == report::Calculator::General) {
-        const TProg_F2 &f2 = *program.TProg_F2;
-        for (int n = 0; n < general::ResourceCount; ++n)
-            printLine(QStringLiteral("ReferenceFuel%1").arg(n + 1),
-                      numberToText(f2.ReferenceFuel[n], d));
-        number("ReferenceFuelTotal", f2.ReferenceFuelTotal);
-        number("BaseNorm", f2.BaseNorm);
-        const general::CostQuantities &q = program.TProg_F3->quantities;
-        for (auto [name, value] : {std::pair{"IndustryCoef", q.IndustryCoef},
-                                   {"LocationCoef", q.LocationCoef},
-                                   {"MeteringCoef", q.MeteringCoef},
-                                   {"VatRate", q.VatRate},
-                                   {"HourlyWage", q.HourlyWage},
-                                   {"LabourCost", q.LabourCost},
-                                   {"OverheadSum", q.OverheadSum},
-                                   {"ProfitSum", q.ProfitSum},
-                                   {"SubtotalCost", q.SubtotalCost},
-                                   {"RegionalSum", q.RegionalSum},
-                                   {"VatSum", q.VatSum},
-                                   {"CostWithVat", q.CostWithVat},
-                                   {"ExpertiseRate", q.ExpertiseRate},
-                                   {"ExpertiseSum", q.ExpertiseSum}})
-            number(name, value);
-        printLine(QStringLiteral("Label7"), program.TProg_F3->Label7->text());
-        printLine(QStringLiteral("Label11"), program.TProg_F3->Label11->text());
-        return;
-    }
-    const boiler::Quantities &q = program.TT_F2->quantities;
-    for (auto [name, value] : {std::pair{"BoilerNorm", q.BoilerNorm},
-                               {"DiagBoilersCoef", q.DiagBoilersCoef},
-                               {"CapacityCoef", q.CapacityCoef},
-                               {"BoilerKindCoef", q.BoilerKindCoef},
-                               {"FuelCoef", q.FuelCoef},
-                               {"DiagNorm", q.DiagNorm},
-                               {"HourlyWage", q.HourlyWage},
-                               {"LabourCost", q.LabourCost},
-                               {"OverheadSum", q.OverheadSum},
-                               {"ProfitSum", q.ProfitSum},
-                               {"RegionalSum", q.RegionalSum},
-                               {"CostNoVat", q.CostNoVat},
-                               {"VatRate", q.VatRate},
-                               {"VatSum", q.VatSum},
-                               {"CostWithVat", q.CostWithVat},
-                               {"ExpertiseRate", q.ExpertiseRate},
-                               {"ExpertiseSum", q.ExpertiseSum},
-                               {"TotalCost", q.TotalCost}})
-        number(name, value);
-    printLine(QStringLiteral("Label11"), program.TT_F2->Label11->text());
+    for (const auto &[name, value] : quantities)
+        printLine(name, numberToText(value, decimal));
 }
 
-// Runs one step as a handler of the program would; false when it failed, whatever failed
-// before.
-bool step(Program &program, int &failures, const std::function<void()> &action)
-{
-    const int before = failures;
-    program.errors.run(action);
-    return failures == before;
-}
+// The steps of one run, each as a handler of the program runs: an error ends the step and
+// goes to standard error as the error box would show it.
+class Steps {
+  public:
+    Steps()
+    {
+        m_errors.setSink([this](const QString &text) {
+            ++m_failures;
+            printText(stderr, text + u'\n');
+        });
+    }
+    // False when the step failed, whatever failed before.
+    bool run(const std::function<void()> &action)
+    {
+        const int before = m_failures;
+        m_errors.run(action);
+        return m_failures == before;
+    }
+    // A failure that is no error of a step: the run ends with status 1.
+    void fail(const QString &text)
+    {
+        ++m_failures;
+        printText(stderr, errorBoxText(text) + u'\n');
+    }
+    int status() const { return m_failures > 0 ? 1 : 0; }
+
+  private:
+    ErrorReporter m_errors;
+    int m_failures = 0;
+};
 
 QString installedTemplate(report::Calculator kind)
 {
-    return estimate::findTemplate(kind == report::Calculator::General ? estimate::GeneralTemplate
-                                                                      : estimate::BoilerTemplate,
-                                  estimate::templateFolders(Program::installDir()));
+    return estimate::findTemplate(
+        kind == report::Calculator::General ? estimate::GeneralTemplate : estimate::BoilerTemplate,
+        estimate::templateFolders(QCoreApplication::applicationDirPath()));
 }
 
-// The estimate as the options ask: as PDF, as OpenDocument, on the default printer. Gives
-// where it went, empty when every output failed.
-QString writeEstimate(Program &program, int &failures, const Options &options,
-                      const QString &templatePath, const QList<estimate::Replacement> &replacements)
+// The estimate as the options ask: as PDF, as OpenDocument, on the default printer.
+// Gives where the estimate went, empty when every output failed.
+QString writeEstimate(Steps &steps, const Options &options, const QString &templatePath,
+                      const QList<estimate::Replacement> &replacements)
 {
     QStringList actions;
     if (!options.pdf.isEmpty() || !options.odt.isEmpty()) {
         estimate::DocumentFiller filler;
-        if (!step(program, failures, [&] {
+        if (!steps.run([&] {
                 filler.open(templatePath);
                 filler.fill(replacements);
             }))
             return QString();
-        if (!options.pdf.isEmpty() &&
-            step(program, failures, [&] { saveFile(options.pdf, filler.pdfBytes()); }))
+        if (!options.pdf.isEmpty() && steps.run([&] { saveFile(options.pdf, filler.pdfBytes()); }))
             actions << journal::savedAs(options.pdf);
-        if (!options.odt.isEmpty() &&
-            step(program, failures, [&] { saveFile(options.odt, filler.odtBytes()); }))
+        if (!options.odt.isEmpty() && steps.run([&] { saveFile(options.odt, filler.odtBytes()); }))
             actions << journal::savedAs(options.odt);
     }
     QString printer;
-    if (options.print && step(program, failures, [&] {
-            printer = estimate::printEstimate(templatePath, replacements);
-        }))
+    if (options.print &&
+        steps.run([&] { printer = estimate::printEstimate(templatePath, replacements); }))
         actions << journal::printedOn(printer);
     return actions.join(QStringLiteral("; "));
 }
@@ -316,26 +281,26 @@ QString writeEstimate(Program &program, int &failures, const Options &options,
 struct NothingIssued {};
 
 // The estimate written and recorded in the journal under its number.
-void recordEstimate(Program &program, int &failures, const Options &options,
-                    report::Calculator kind, const QList<estimate::Replacement> &replacements)
+void recordEstimate(Steps &steps, const Options &options, report::Calculator kind,
+                    const journal::Record &record, const QList<estimate::Replacement> &replacements)
 {
     try {
         const journal::Issued issued = journal::issueRecorded(
-            options.journal.isEmpty() ? journal::defaultLocation() : options.journal,
-            program.lastPage(kind).estimateRecord(), [&](const QString &number) {
-                const QString action =
-                    writeEstimate(program, failures, options, installedTemplate(kind),
-                                  estimate::numbered(replacements, number));
+            options.journal.isEmpty() ? journal::defaultLocation() : options.journal, record,
+            [&](const QString &number) {
+                const QString action = writeEstimate(steps, options, installedTemplate(kind),
+                                                     estimate::numbered(replacements, number));
                 if (action.isEmpty())
                     throw NothingIssued();
                 return action;
             });
-        for (const QString &notice : issued.notices)
-            printText(stderr, errorBoxText(notice) + u'\n');
         if (issued.number.isEmpty())
-            ++failures;
-        else
+            steps.fail(issued.notices.join(u'\n'));
+        else {
+            for (const QString &notice : issued.notices)
+                printText(stderr, errorBoxText(notice) + u'\n');
             printLine(QStringLiteral("JournalNumber"), issued.number);
+        }
     } catch (const NothingIssued &) {
     }
 }
@@ -390,43 +355,98 @@ int checkTemplate(report::Calculator kind, const QString &file)
     }
 }
 
-int run(Program &program, const Options &options)
+// Loads the file as "Загрузить данные" does, recomputes as showing the last page does, and
+// gives the estimate's replacements when the recomputation completed.
+struct Run {
+    QList<report::NamedQuantity> quantities;
+    QStringList labels; // Label7 and Label11, or Label11
+    std::optional<QList<estimate::Replacement>> estimate;
+    QStringList lines; // of the report file, as "Сохранить файл отчета" writes them
+    journal::Record record; // what the register keeps of the estimate, but its inputs
+};
+
+bool computeGeneral(Steps &steps, const QStringList &file, const Options &options,
+                    const NumberFormat &format, Run &run)
 {
-    int failures = 0;
-    program.errors.setSink([&failures](const QString &text) {
-        ++failures;
-        printText(stderr, text + u'\n');
-    });
-    QStringList lines;
-    if (!step(program, failures, [&] { lines = report::readFile(options.file); }))
+    report::GeneralCalculation calculation;
+    if (!steps.run([&] { calculation = report::loadGeneral(file, format.decimal); }))
+        return false;
+    report::GeneralResult result;
+    const bool computed = steps.run(
+        [&] { report::computeGeneral(calculation, options.terms, format.decimal, result); });
+    run.quantities = report::namedQuantities(result);
+    run.labels = {QStringLiteral("Label7\t") + result.display.perSquareMetre,
+                  QStringLiteral("Label11\t") + result.display.total};
+    if (computed)
+        steps.run([&] {
+            run.estimate = report::generalEstimate(calculation, result, options.terms, format);
+        });
+    run.record.calculator = report::Calculator::General;
+    run.record.customer = calculation.first.customer;
+    run.record.place = calculation.first.place;
+    run.record.objects = calculation.first.objects;
+    run.record.total = result.cost.totalCost().store();
+    run.record.vatRate = result.cost.VatRate;
+    run.lines = report::generalLines(calculation, format.decimal);
+    return true;
+}
+
+bool computeBoiler(Steps &steps, const QStringList &file, const Options &options,
+                   const NumberFormat &format, Run &run)
+{
+    report::BoilerCalculation calculation;
+    if (!steps.run([&] { calculation = report::loadBoiler(file, format.decimal); }))
+        return false;
+    QString total = QStringLiteral("0 руб.");
+    const bool computed = steps.run(
+        [&] { total = report::computeBoiler(calculation, options.terms, format.decimal); });
+    run.quantities = report::namedQuantities(calculation.quantities);
+    run.labels = {QStringLiteral("Label11\t") + total};
+    if (computed)
+        steps.run(
+            [&] { run.estimate = report::boilerEstimate(calculation, options.terms, format); });
+    run.lines = report::boilerLines(calculation, format.decimal);
+    run.record.calculator = report::Calculator::Boiler;
+    run.record.customer = calculation.first.customer;
+    run.record.place = calculation.first.place;
+    run.record.objects = calculation.first.objects;
+    run.record.total = calculation.quantities.TotalCost;
+    run.record.vatRate = calculation.quantities.VatRate;
+    return true;
+}
+
+int run(const Options &options)
+{
+    Steps steps;
+    const NumberFormat format = NumberFormat::fromLocale(QLocale::system());
+    QStringList file;
+    if (!steps.run([&] { file = report::readFile(options.file); }))
         return 1;
-    const report::Calculator kind = options.kind.value_or(calculatorOf(lines));
-    if (!step(program, failures, [&] { program.loadReport(kind, lines); }))
+    const report::Calculator kind = options.kind.value_or(
+        report::isBoilerFile(file) ? report::Calculator::Boiler : report::Calculator::General);
+    Run result;
+    const bool loaded = kind == report::Calculator::General
+                            ? computeGeneral(steps, file, options, format, result)
+                            : computeBoiler(steps, file, options, format, result);
+    if (!loaded)
         return 1;
-    const bool general = kind == report::Calculator::General;
-    const bool computed =
-        general ? step(program, failures, [&] { program.TProg_F2->FormActivate(); }) &&
-                      step(program, failures, [&] { program.TProg_F3->FormActivate(); })
-                : step(program, failures, [&] { program.TT_F2->FormActivate(); });
-    printQuantities(program, kind);
-    if (computed) {
-        QList<estimate::Replacement> replacements;
-        if (step(program, failures, [&] {
-                replacements = general ? program.TProg_F3->estimateReplacements()
-                                       : program.TT_F2->estimateReplacements();
-            })) {
-            for (const estimate::Replacement &r : replacements)
-                printLine(r.placeholder, r.value);
-            if (options.record)
-                recordEstimate(program, failures, options, kind, replacements);
-            else
-                writeEstimate(program, failures, options, installedTemplate(kind), replacements);
+    printQuantities(result.quantities, format.decimal);
+    for (const QString &label : result.labels)
+        printText(stdout, label + u'\n');
+    if (result.estimate) {
+        for (const estimate::Replacement &r : *result.estimate)
+            printLine(r.placeholder, r.value);
+        if (options.record) {
+            result.record.date = options.terms.date;
+            result.record.inputs = report::encode(result.lines);
+            recordEstimate(steps, options, kind, result.record, *result.estimate);
+        } else {
+            writeEstimate(steps, options, installedTemplate(kind), *result.estimate);
         }
     }
     if (!options.save.isEmpty())
-        step(program, failures,
-             [&] { report::writeFile(options.save, program.reportLines(kind)); });
-    return failures > 0 ? 1 : 0;
+        steps.run([&] { report::writeFile(options.save, result.lines); });
+    return steps.status();
 }
 
 } // namespace
@@ -454,9 +474,5 @@ int main(int argc, char *argv[])
         return checkTemplate(*options.checkTemplate, options.templateFile);
     if (options.journalList)
         return listJournal(options);
-    Program program;
-    program.estimateTerms = options.terms;
-    program.createWindows();
-    program.TLogo_F->Timer1->stop();
-    return run(program, options);
+    return run(options);
 }

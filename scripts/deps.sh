@@ -1,26 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages dalko needs, where missing. "run": what building, packaging and
-# running the program need; "test": also every tool the tests use (GoogleTest and Google
-# Benchmark, clang for the fuzzers, a print server, LibreOffice, the package checkers, a
-# PostgreSQL server for the shared register of estimates).
+# Installs the Debian packages dalko needs, where missing. "run": what building and running the
+# program need; "test": also every tool the tests use (GoogleTest and Google Benchmark, clang for
+# the fuzzers, a print server, LibreOffice, debhelper and the package checkers, a
+# PostgreSQL server for the shared register of estimates). The package's
+# own build dependencies come from debian/control: sudo apt-get build-dep ./
 # As a user other than root it installs through sudo.
 #
 # Usage: deps.sh run|test
 set -euo pipefail
 
-# dpkg-dev gives the hardening flags the program is built with and the package's library
-# dependencies.
+# dpkg-dev gives the hardening flags the program is built with.
 run_packages=(
     cmake ninja-build g++ ccache pkg-config dpkg-dev
-    qt6-base-dev qt6-qpa-plugins libqt6printsupport6 libqt6sql6-sqlite qt6-translations-l10n
-    fonts-liberation fonts-wine
+    qt6-base-dev libqt6printsupport6 libqt6sql6-sqlite qt6-translations-l10n
+    fonts-liberation
 )
 test_packages=(
     libgtest-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     poppler-utils cups cups-client cups-bsd cups-filters
     libreoffice-writer-nogui
-    lintian appstream desktop-file-utils shared-mime-info man-db file
+    build-essential debhelper git lintian appstream desktop-file-utils shared-mime-info man-db
     time xvfb xdotool
     libqt6sql6-psql postgresql sqlite3
 )

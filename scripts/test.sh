@@ -14,7 +14,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDALKO_WERROR=ON
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
 
-cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDALKO_SANITIZE=ON -DDALKO_WERROR=ON
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDALKO_SANITIZE=ON -DDALKO_WERROR=ON \
+    -DDALKO_BUILD_TESTS=ON
 cmake --build build-sanitize -j2 --target dalko_core_tests dalko_gui_tests
 # Qt keeps some allocations until exit on purpose; leaks are not what this run looks for.
 export ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iomanip>
 #include <limits>
 
 using namespace dalko;
@@ -75,7 +76,7 @@ const Words Cases[] = {
     {-0.004L, "Ноль рублей 00 копеек"},
 };
 
-void PrintTo(const Words &c, std::ostream *os) { *os << double(c.amount); }
+void PrintTo(const Words &c, std::ostream *os) { *os << std::setprecision(15) << double(c.amount); }
 
 class AmountInWords : public ::testing::TestWithParam<Words> {};
 

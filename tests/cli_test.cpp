@@ -4,6 +4,7 @@
 
 #include "qstring_print.h"
 #include "report_samples.h"
+#include "version.h"
 
 #include <QDate>
 #include <QDir>
@@ -446,7 +447,7 @@ TEST_F(Calc, HelpAndVersion)
 {
     Outcome r = calc({"--version"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, QStringList{"dalko-calc 3.1.0.9"});
+    EXPECT_EQ(r.out, QStringList{"dalko-calc " DALKO_VERSION});
 
     r = calc({"--help"});
     EXPECT_EQ(r.status, 0);
@@ -454,6 +455,12 @@ TEST_F(Calc, HelpAndVersion)
     for (const char *text : {"Использование:", "--kind <general|boiler>", "--odt <OUT.odt>",
                              "--check-template <general|boiler>", "Записать файл отчета"})
         EXPECT_TRUE(russian.contains(QString::fromUtf8(text))) << text;
+
+    // --help-all adds Qt's own options to the program's.
+    r = calc({"--help-all"});
+    EXPECT_EQ(r.status, 0);
+    const QString all = r.out.join('\n');
+    EXPECT_TRUE(all.contains("--check-template") && all.contains("-platform")) << all.toStdString();
 
     r = calc({"--help"}, "C.UTF-8");
     EXPECT_EQ(r.status, 0);
@@ -471,10 +478,13 @@ TEST(Dalko, CommandLineWithoutADisplay)
 {
     Outcome r = run(DALKO, {"--version"}, "ru_RU.UTF-8");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, QStringList{"dalko 3.1.0.9"});
+    EXPECT_EQ(r.out, QStringList{"dalko " DALKO_VERSION});
     r = run(DALKO, {"--help"}, "ru_RU.UTF-8");
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.out.join('\n').contains("ФАЙЛ.rvj"));
+    r = run(DALKO, {"--help-all"}, "ru_RU.UTF-8");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.join('\n').contains("-platform")) << r.out.join('\n').toStdString();
     EXPECT_EQ(run(DALKO, {"a.rvj", "b.rvj"}, "ru_RU.UTF-8").status, 2);
     EXPECT_EQ(run(DALKO, {"--bogus"}, "ru_RU.UTF-8").status, 2);
     r = run(DALKO, {"a.rvj"}, "ru_RU.UTF-8");

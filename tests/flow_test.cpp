@@ -8,6 +8,7 @@
 #include "general/Prog_U2.h"
 #include "general/Prog_U3.h"
 #include "report_samples.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -77,7 +78,7 @@ TEST_F(Flow, WindowsAreCreatedHiddenWithTheirCaptionsAndSizes)
         EXPECT_EQ(e.window->minimumSize() == e.window->maximumSize(), e.fixed) << e.caption;
     }
     EXPECT_TRUE(program->TLogo_F->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(program->TLogo_F->Label1->text(), "v.3.1.0.9");
+    EXPECT_EQ(program->TLogo_F->Label1->text(), "v." DALKO_VERSION);
     EXPECT_EQ(program->TProg_FL2->Button1->text(),
               "Определение стоимости работ по энергетическому обследованию ");
 }

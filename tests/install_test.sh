@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The installed program: installs a built tree into a temporary root, calculates a boiler-house
 # report file with the installed dalko-calc (called through its link in bin) and checks that
-# the estimate came from the installed template; then builds the Debian package, checks what it
-# holds, its control data and lintian's verdict, installs it with dpkg into a private root,
-# upgrades it over edited templates and checks that the edits, the desktop integration, the
-# manual pages and the program all work there.
+# the estimate came from the installed template; then builds the Debian package from the source
+# tree with dpkg-buildpackage, checks what it holds, its control data and lintian's verdict, and
+# takes it through its life in a private dpkg root: an upgrade from the earlier layout over a
+# template a firm edited, an upgrade over edited and unedited configuration files, removal and
+# purge.
 #
-# Usage: install_test.sh BUILD_DIR
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 
-build=$(cd "${1:?usage: install_test.sh BUILD_DIR}" && pwd)
+build=$(cd "${1:?usage: install_test.sh BUILD_DIR SOURCE_DIR}" && pwd)
+source=$(cd "${2:?usage: install_test.sh BUILD_DIR SOURCE_DIR}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -69,16 +71,14 @@ check_links() {
     done
 }
 
-# Every long option the program's --help names is described in its manual page.
-check_manual() {
-    local usr=$1 program=$2
-    local page=$usr/share/man/man1/$program.1.gz
-    [ -f "$page" ] || { fail "no manual page $page"; return; }
-    local help manual option
-    help=$(QT_QPA_PLATFORM=offscreen timeout 30 "$usr/bin/$program" --help) || { fail "$program --help failed"; return; }
-    manual=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$page" | col -b) || { fail "$page does not render"; return; }
-    for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
-        grep -qF -- "$option" <<<"$manual" || fail "the manual page of $program lacks $option"
+# Both manual pages in both languages, by the locale man is given.
+check_manuals() {
+    local usr=$1 program english russian
+    for program in dalko dalko-calc; do
+        english=$(MANPATH=$usr/share/man LC_ALL=C.UTF-8 man -L C "$program" | col -bx)
+        grep -qx NAME <<<"$english" || fail "man -L C $program does not show the English page"
+        russian=$(MANPATH=$usr/share/man LC_ALL=C.UTF-8 man -L ru "$program" | col -bx)
+        grep -qx ИМЯ <<<"$russian" || fail "man -L ru $program does not show the Russian page"
     done
 }
 
@@ -96,14 +96,28 @@ mark_templates "$root"
 check_estimate "$root" install
 
 # --- the Debian package --------------------------------------------------------------------
-(cd "$build" && cpack -G DEB -B "$work/package") >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log" >&2; exit 1; }
-debs=("$work"/package/dalko_*.deb)
-if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
-    echo "FAIL: no single package was made" >&2
-    exit 1
+# Built from a copy of the source tree, in a fixed folder of the build tree: the compiler's
+# command lines name the folder, so ccache finds the objects of the last run. debhelper gives
+# the build a home of its own, so ccache is told where its cache is.
+package=$build/package
+rm -rf "$package"
+mkdir -p "$package/dalko"
+(cd "$source" && git ls-files -z -co --exclude-standard | tar --null -T - --ignore-failed-read -cf -) |
+    tar -C "$package/dalko" -xf -
+if command -v ccache >/dev/null && [ -z "${CCACHE_DIR:-}" ]; then
+    CCACHE_DIR=$(ccache -k cache_dir)
+    export CCACHE_DIR
 fi
-deb=${debs[0]}
+(cd "$package/dalko" && DEB_BUILD_OPTIONS="nocheck parallel=2" dpkg-buildpackage -us -uc -b) \
+    >"$work/dpkg-buildpackage.log" 2>&1 || { cat "$work/dpkg-buildpackage.log" >&2; exit 1; }
+version=$(dpkg-parsechangelog -l "$source/debian/changelog" -S Version)
+arch=$(dpkg --print-architecture)
+deb=$package/dalko_${version}_$arch.deb
+dbgsym=$package/dalko-dbgsym_${version}_$arch.deb
+changes=$package/dalko_${version}_$arch.changes
+for file in "$deb" "$dbgsym" "$changes"; do
+    [ -f "$file" ] || { echo "FAIL: dpkg-buildpackage made no $(basename "$file")" >&2; exit 1; }
+done
 
 # Exactly these files and links, nothing else (no build-tree files, no tests).
 expected=$(sort <<'EOF_LIST'
@@ -123,40 +137,58 @@ expected=$(sort <<'EOF_LIST'
 ./usr/share/doc/dalko/copyright
 ./usr/share/icons/hicolor/48x48/apps/dalko.png
 ./usr/share/icons/hicolor/256x256/apps/dalko.png
-./usr/share/lintian/overrides/dalko
 ./usr/share/man/man1/dalko.1.gz
 ./usr/share/man/man1/dalko-calc.1.gz
+./usr/share/man/ru/man1/dalko.1.gz
+./usr/share/man/ru/man1/dalko-calc.1.gz
 ./usr/share/metainfo/org.example.dalko.metainfo.xml
 ./usr/share/mime/packages/dalko.xml
 EOF_LIST
 )
-actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' | sort)
+contents=$(dpkg-deb -c "$deb")
+actual=$(awk '$1 !~ /^d/ { $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' <<<"$contents" | sort)
 if [ "$actual" != "$expected" ]; then
     fail "package contents differ from the expected list:"
     diff <(echo "$expected") <(echo "$actual") >&2 || true
 fi
-dpkg-deb -c "$deb" | awk '$2 != "root/root" { exit 1 }' || fail "package files are not owned by root"
-dpkg-deb -c "$deb" | grep -E '\./usr/lib/dalko/dalko(-calc)?$' | grep -qv '^-rwxr-xr-x' &&
+awk '$2 != "root/root" { exit 1 }' <<<"$contents" || fail "package files are not owned by root"
+grep -E '\./usr/lib/dalko/dalko(-calc)?$' <<<"$contents" | grep -qv '^-rwxr-xr-x' &&
     fail "executables in the package are not mode 755"
+[ "$(dpkg-deb -c "$dbgsym" | grep -c '\./usr/lib/debug/\.build-id/.*\.debug$')" -eq 2 ] ||
+    fail "the -dbgsym package does not hold the debug symbols of both programs"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = dalko ] || fail "Package is $(field Package)"
-[ "$(field Version)" = 3.1.0.9-1 ] || fail "Version is $(field Version)"
+[ "$(field Version)" = "$version" ] || fail "Version is $(field Version), not $version"
 [ "$(field Maintainer)" = "dalko developers <dalko@example.org>" ] || fail "Maintainer is $(field Maintainer)"
 depends=$(field Depends)
-# Fonts, platform plugins and Qt's translations are named by hand; the libraries come from the
+# Fonts, the SQL driver and Qt's translations are named by hand; the libraries come from the
 # binaries.
-for dependency in fonts-liberation fonts-wine qt6-qpa-plugins qt6-translations-l10n libqt6widgets6 \
+for dependency in fonts-liberation libqt6sql6-sqlite qt6-translations-l10n libqt6widgets6 \
     libqt6printsupport6 libc6; do
     grep -Eq "(^|, )$dependency( |,|$)" <<<"$depends" || fail "Depends lacks $dependency: $depends"
 done
+for dependency in fonts-wine qt6-qpa-plugins; do
+    grep -Eq "(^|, )$dependency( |,|$)" <<<"$depends" && fail "Depends names $dependency: $depends"
+done
+[ "$(field Suggests)" = libqt6sql6-psql ] || fail "Suggests is $(field Suggests)"
+# Installed-Size counts each file once: the links in bin add a kibibyte each, not the programs
+# (a few kibibytes either way are dpkg's rounding).
+kibibytes=$(awk '{ total += $1 ~ /^-/ ? int(($3 + 1023) / 1024) : 1 } END { print total }' <<<"$contents")
+[ "$(field Installed-Size)" -le $((kibibytes + 16)) ] ||
+    fail "Installed-Size $(field Installed-Size) exceeds the $kibibytes KiB of the files"
+# No compiler notes in the programs: they are stripped as Debian strips them.
+mkdir -p "$work/unpacked"
+dpkg-deb -x "$deb" "$work/unpacked"
+for program in dalko dalko-calc; do
+    sections=$(readelf -S "$work/unpacked/usr/lib/dalko/$program")
+    grep -q '\.comment' <<<"$sections" && fail "$program keeps a .comment section"
+done
 
-# No maintainer scripts: removal takes away all the package brought. The templates are the
-# only configuration files.
-for member in $(dpkg-deb -I "$deb" | awk '$2 == "bytes," { print $NF }'); do
+for member in $(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed -n 's|^\./\(.\)|\1|p'); do
     case $member in
-    control | md5sums | conffiles) ;;
-    *) fail "package has a control file beyond control, md5sums and conffiles: $member" ;;
+    control | md5sums | conffiles | preinst | postrm) ;;
+    *) fail "package has a control file beyond control, md5sums, conffiles and its scripts: $member" ;;
     esac
 done
 [ "$(dpkg-deb -I "$deb" conffiles)" = $'/etc/dalko/dalko-en.rv\n/etc/dalko/dalko-t.rv' ] ||
@@ -164,35 +196,98 @@ done
 
 # lintian: no error, no warning; of the informational tags, none about hardening (BIND_NOW and
 # FORTIFY are only informational).
-if lintian_out=$(lintian --display-info --fail-on none "$deb" 2>&1); then
+if lintian_out=$(lintian --display-info --fail-on none "$changes" 2>&1); then
     grep -E '^[EW]: |^I: .*hardening-' <<<"$lintian_out" && fail "lintian reports the lines above"
 else
     fail "lintian did not run: $lintian_out"
 fi
 
-# --- the package installed by dpkg into a private root, then upgraded --------------------
-# --path-include undoes any path-exclude of this machine's dpkg configuration (container
-# images leave out manuals and docs), so the root gets every file of the package.
+# --- the package's life in a private dpkg root ---------------------------------------------
+# The maintainer scripts run without a chroot and find the root in DPKG_ROOT. --path-include
+# undoes any path-exclude of this machine's dpkg configuration (container images leave out
+# manuals and docs), so the root gets every file of the package.
 dpkg_root=$work/dpkg-root
 mkdir -p "$dpkg_root"/var/lib/dpkg/{info,updates,triggers} "$dpkg_root/var/log"
 touch "$dpkg_root"/var/lib/dpkg/{status,available}
-dpkg_install() {
-    dpkg --root="$dpkg_root" --log="$dpkg_root/var/log/dpkg.log" --force-depends --force-not-root \
-        --path-include='*' "$@" -i "$deb" \
-        >>"$work/dpkg.log" 2>&1 || { fail "dpkg $* -i failed:"; cat "$work/dpkg.log" >&2; }
+root_dpkg() {
+    dpkg --root="$dpkg_root" --log="$dpkg_root/var/log/dpkg.log" --force-not-root \
+        --force-script-chrootless --force-depends --path-include='*' "$@" >>"$work/dpkg.log" 2>&1
 }
-dpkg_install
-mark_templates "$dpkg_root"
-dpkg_install --force-confold
-[ "$(grep -l INSTALLED-TEMPLATE-MARK "$dpkg_root"/etc/dalko/*.rv | wc -l)" -eq 2 ] ||
-    fail "the upgrade lost the edits of /etc/dalko/dalko-en.rv or dalko-t.rv"
-check_links "$dpkg_root/usr" package
-check_estimate "$dpkg_root" package
+in_root() { root_dpkg "$@" || { fail "dpkg $* failed:"; cat "$work/dpkg.log" >&2; }; }
+templates=$dpkg_root/etc/dalko
+shipped() { cmp -s "$source/assets/$1" "$templates/$1"; }
+has_mark() { grep -q INSTALLED-TEMPLATE-MARK "$templates/$1"; }
+
+# A package of the earlier layout (3.1.0.9): the templates in the program folder, not
+# configuration files; md5sums as that package had them.
+old=$work/old
+mkdir -p "$old/DEBIAN" "$old/usr/lib/dalko"
+for template in dalko-en.rv dalko-t.rv; do
+    { cat "$source/assets/$template"; echo '<!-- as 3.1.0.9 shipped it -->'; } >"$old/usr/lib/dalko/$template"
+done
+cat >"$old/DEBIAN/control" <<EOF_CONTROL
+Package: dalko
+Version: 3.1.0.9
+Architecture: $arch
+Maintainer: dalko developers
+Description: cost calculator of energy-audit works
+EOF_CONTROL
+(cd "$old" && md5sum usr/lib/dalko/*) >"$old/DEBIAN/md5sums"
+dpkg-deb --root-owner-group -b "$old" "$work/dalko-old.deb" >/dev/null
+
+# The firm edited the boiler-house template where that package told it to; upgrading keeps the
+# edit as the configuration file, the new template beside it, and replaces the unedited one.
+in_root -i "$work/dalko-old.deb"
+sed -i 's|<body\([^>]*\)>|&<p>INSTALLED-TEMPLATE-MARK</p>|' "$dpkg_root/usr/lib/dalko/dalko-t.rv"
+
+# An upgrade that fails on the way (another package's file in the way) leaves the old version's
+# templates where it reads them.
+blocker=$work/blocker
+mkdir -p "$blocker/DEBIAN" "$blocker/usr/share/applications"
+echo '[Desktop Entry]' >"$blocker/usr/share/applications/dalko.desktop"
+cat >"$blocker/DEBIAN/control" <<EOF_CONTROL
+Package: dalko-blocker
+Version: 1
+Architecture: all
+Maintainer: dalko developers
+Description: a file in the way of dalko's menu entry
+EOF_CONTROL
+dpkg-deb --root-owner-group -b "$blocker" "$work/blocker.deb" >/dev/null
+in_root -i "$work/blocker.deb"
+root_dpkg --force-confold -i "$deb" && fail "the upgrade went through over another package's file"
+grep -q INSTALLED-TEMPLATE-MARK "$dpkg_root/usr/lib/dalko/dalko-t.rv" ||
+    fail "the failed upgrade did not put the edited dalko-t.rv back in /usr/lib/dalko"
+[ -e "$templates" ] && fail "the failed upgrade left $templates"
+in_root -r dalko-blocker
+in_root --force-confold -i "$deb"
+ls "$dpkg_root"/usr/lib/dalko/*.rv >/dev/null 2>&1 && fail "templates are left in /usr/lib/dalko"
+has_mark dalko-t.rv || fail "the upgrade from 3.1.0.9 lost the edited dalko-t.rv"
+cmp -s "$source/assets/dalko-t.rv" "$templates/dalko-t.rv.dpkg-dist" ||
+    fail "the new dalko-t.rv is not beside the edited one as dalko-t.rv.dpkg-dist"
+shipped dalko-en.rv || fail "the unedited dalko-en.rv of 3.1.0.9 was not replaced"
+[ -e "$templates/dalko-en.rv.dpkg-dist" ] && fail "the unedited dalko-en.rv left a .dpkg-dist"
+check_estimate "$dpkg_root" upgraded-layout
+
+# A later version with changed templates, over the edited dalko-t.rv and the unedited dalko-en.rv.
+next=$work/next
+dpkg-deb -R "$deb" "$next"
+sed -i 's/^Version: .*/&+next/' "$next/DEBIAN/control"
+for template in dalko-en.rv dalko-t.rv; do
+    echo '<!-- NEXT-RELEASE -->' >>"$next/etc/dalko/$template"
+done
+(cd "$next" && find . -path ./DEBIAN -prune -o -type f -printf '%P\0' | xargs -0 md5sum) >"$next/DEBIAN/md5sums"
+dpkg-deb --root-owner-group -b "$next" "$work/dalko-next.deb" >/dev/null
+in_root --force-confold -i "$work/dalko-next.deb"
+has_mark dalko-t.rv || fail "the upgrade lost the edit of /etc/dalko/dalko-t.rv"
+grep -q NEXT-RELEASE "$templates/dalko-t.rv.dpkg-dist" ||
+    fail "the next dalko-t.rv is not beside the edited one as dalko-t.rv.dpkg-dist"
+grep -q NEXT-RELEASE "$templates/dalko-en.rv" || fail "the unedited /etc/dalko/dalko-en.rv was not replaced"
+[ -e "$templates/dalko-en.rv.dpkg-dist" ] && fail "the unedited dalko-en.rv left a .dpkg-dist"
 
 usr=$dpkg_root/usr
-for program in dalko dalko-calc; do
-    check_manual "$usr" "$program"
-done
+check_links "$usr" package
+check_estimate "$dpkg_root" package
+check_manuals "$usr"
 desktop=$usr/share/applications/dalko.desktop
 desktop-file-validate "$desktop" || fail "the menu entry does not validate"
 grep -qx 'MimeType=application/x-dalko-report;' "$desktop" || fail "the menu entry declares no report file type"
@@ -200,12 +295,23 @@ grep -Eq '^Exec=dalko %f$' "$desktop" || fail "the menu entry does not pass the 
 # The metainfo on its own, then together with the menu entry it names as launchable.
 appstream validate --no-net "$usr/share/metainfo/org.example.dalko.metainfo.xml"
 appstream validate-tree --no-net "$dpkg_root"
+grep -q "<release version=\"${version%-*}\"" "$usr/share/metainfo/org.example.dalko.metainfo.xml" ||
+    fail "the AppStream data do not name release ${version%-*}"
 # The MIME database built from the installed package knows report files by their name.
 cp -r "$usr/share/mime" "$work/mime"
 update-mime-database "$work/mime" >"$work/mime.log" 2>&1 ||
     { fail "update-mime-database refused the file type:"; cat "$work/mime.log" >&2; }
 grep -qx 'application/x-dalko-report:\*\.rvj' <(cut -d: -f2- "$work/mime/globs2") ||
     fail "*.rvj is not application/x-dalko-report in the MIME database"
+
+# Removal leaves the configuration files, purge nothing (dpkg's own records aside).
+left() { (cd "$dpkg_root" && find . -mindepth 1 -not -path './var' -not -path './var/*' | sort); }
+in_root -r dalko
+expected=$(printf '%s\n' ./etc ./etc/dalko ./etc/dalko/dalko-en.rv ./etc/dalko/dalko-t.rv \
+    ./etc/dalko/dalko-t.rv.dpkg-dist)
+[ "$(left)" = "$expected" ] || { fail "removal left other than /etc/dalko:"; left >&2; }
+in_root -P dalko
+[ -z "$(left)" ] || { fail "purge left:"; left >&2; }
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2
