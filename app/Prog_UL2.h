@@ -16,6 +16,7 @@ class TProg_FL2 : public Window {
 
     QPushButton *Button1; // the general calculator
     QPushButton *Button2; // the boiler-house calculator
+    QPushButton *Button3; // "Журнал смет"
 
   private:
     Program &m_program;

@@ -7,6 +7,7 @@
 #include "Prog_UL2.h"
 #include "T_U1.h"
 #include "T_U2.h"
+#include "journalwindow.h"
 #include "reportbinding.h"
 
 namespace dalko {
@@ -60,6 +61,8 @@ void Program::endProgram()
     if (m_logo)
         m_logo->close();
 }
+
+void Program::openJournal(QWidget *parent) { dalko::openJournal(*this, parent); }
 
 CostPage &Program::lastPage(report::Calculator calculator) const
 {

@@ -34,6 +34,7 @@ struct Program : Session {
     // Loads the report file given at start, if any; the window that follows the splash.
     QWidget *screenAfterSplash();
     void endProgram() override;
+    void openJournal(QWidget *parent) override;
 
     // The last page of a calculator, which binds the lines of its report files.
     CostPage &lastPage(report::Calculator calculator) const;

@@ -12,6 +12,8 @@
 #include "estimate/generalestimate.h"
 #include "estimatepreview.h"
 #include "estimateprint.h"
+#include "journal/journal.h"
+#include "journalwindow.h"
 #include "numbers.h"
 #include "program.h"
 #include "reportfile/reportformat.h"
@@ -23,6 +25,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintPreviewWidget>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -334,6 +341,106 @@ void BM_EstimateOdt(benchmark::State &state)
 }
 BENCHMARK(BM_EstimateOdt)->Unit(benchmark::kMillisecond);
 
+// --- The register of estimates -------------------------------------------------------------
+
+// What recording adds to issuing an estimate on the user's SQLite journal: opening it, taking
+// the number and storing the record with its inputs (the output itself is left out).
+void BM_JournalRecord(benchmark::State &state)
+{
+    prepareGeneral();
+    const journal::Record record = program->TProg_F3().estimateRecord();
+    const QString path = workPath(QStringLiteral("record/journal.sqlite"));
+    QString number;
+    for (auto _ : state)
+        number = journal::issueRecorded(path, record, [](const QString &) {
+                     return journal::savedAs(QStringLiteral("/tmp/смета.pdf"));
+                 }).number;
+    passes(state, !number.isEmpty() && !record.inputs.isEmpty(), "no estimate was recorded");
+}
+BENCHMARK(BM_JournalRecord)->Unit(benchmark::kMillisecond);
+
+constexpr int LargeJournal = 100000;
+
+// A journal of 100,000 estimates, "ООО «Заказчик n»" each, named by the settings as a firm's
+// would be.
+void prepareLargeJournal()
+{
+    static bool prepared = false;
+    if (prepared)
+        return;
+    prepared = true;
+    const QString path = workPath(QStringLiteral("large/journal.sqlite"));
+    journal::Journal(path).list();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "large");
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("BEGIN"));
+        query.prepare(QStringLiteral(
+            "INSERT INTO estimates (year, serial, number, estimate_date, issued, calculator, "
+            "customer, place, objects, total, vat_rate, action, inputs, search) VALUES "
+            "(2026, ?, ?, '2026-03-02', '2026-03-02T10:00:00', 'general', ?, 'г. Тверь', "
+            "'Школа', 114469.79, 0.2, 'Сохранена в файл', ?, ?)"));
+        const QByteArray inputs = report::encode(GeneralFileB);
+        for (int n = 1; n <= LargeJournal; ++n) {
+            const QString number = QStringLiteral("2026-%1").arg(n, 4, 10, QChar(u'0'));
+            const QString customer = QStringLiteral("ООО «Заказчик %1»").arg(n);
+            for (const QVariant &value :
+                 {QVariant(n), QVariant(number), QVariant(customer), QVariant(inputs),
+                  QVariant((number + u'\n' + customer).toLower())})
+                query.addBindValue(value);
+            query.exec();
+        }
+        query.exec(QStringLiteral("COMMIT"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("large"));
+    QSettings(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+                  QStringLiteral("/dalko.conf"),
+              QSettings::IniFormat)
+        .setValue(QStringLiteral("journal"), path);
+}
+
+// "Журнал смет" opened over a journal of 100,000 estimates, until its first rows are there.
+void BM_JournalWindowOpen(benchmark::State &state)
+{
+    prepareLargeJournal();
+    QString newest;
+    for (auto _ : state) {
+        program->errors.run([&] {
+            JournalWindow window(*program, nullptr);
+            window.show();
+            QCoreApplication::processEvents();
+            newest = window.Table->model()->index(0, journal::Number).data().toString();
+        });
+    }
+    passes(state, newest == QStringLiteral("2026-%1").arg(LargeJournal),
+           "the newest estimate is not shown first");
+}
+BENCHMARK(BM_JournalWindowOpen)->Unit(benchmark::kMillisecond);
+
+// A part of a customer typed into the register's search box, until the rows found are there.
+void BM_JournalFilter(benchmark::State &state)
+{
+    prepareLargeJournal();
+    std::unique_ptr<JournalWindow> window;
+    program->errors.run([&] { window = std::make_unique<JournalWindow>(*program, nullptr); });
+    if (!window) {
+        passes(state, false, "the journal did not open");
+        return;
+    }
+    int rare = 0;
+    int n = 0;
+    for (auto _ : state) {
+        // A customer found once, near the oldest end: the whole journal is searched.
+        window->Search->setText(QStringLiteral("заказчик %1»").arg(++n % 50 + 1));
+        rare = window->Table->model()->rowCount();
+    }
+    passes(state, rare == 1, "the filter did not find exactly the one customer");
+}
+BENCHMARK(BM_JournalFilter)->Unit(benchmark::kMillisecond);
+
 // --- Start-up ---------------------------------------------------------------------------
 
 // The part of the start that is the program's own: the seven windows with their pictures.
@@ -365,7 +472,7 @@ int main(int argc, char *argv[])
         std::fputs("dalko_bench: no temporary folder\n", stderr);
         return 1;
     }
-    // Settings and data (the file dialogs' folder, Qt's own settings) never touch the user's.
+    // Settings, data and the journal of the run (Qt's own settings too), never the user's.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
     QApplication app(argc, argv);

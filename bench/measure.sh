@@ -139,6 +139,9 @@ fill=$(bench_us BM_EstimateFill)
 pdf=$(bench_us BM_EstimatePdf)
 preview=$(bench_us BM_EstimatePreview)
 odt=$(bench_us BM_EstimateOdt)
+record=$(bench_us BM_JournalRecord)
+journal_open=$(bench_us BM_JournalWindowOpen)
+journal_filter=$(bench_us BM_JournalFilter)
 
 echo
 echo "== Summary ($(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg))"
@@ -151,6 +154,9 @@ row "estimate fill (open + fill)" "$(awk -v v="$fill" 'BEGIN { print v / 1000 }'
 row "estimate fill + PDF render" "$(awk -v v="$pdf" 'BEGIN { print v / 1000 }') ms" "< 150 ms" "$pdf" 150000
 row "preview: click until its pages are laid out" "$(awk -v v="$preview" 'BEGIN { print v / 1000 }') ms" "< 200 ms" "$preview" 200000
 row "estimate saved as ODT" "$(awk -v v="$odt" 'BEGIN { print v / 1000 }') ms" "< 100 ms" "$odt" 100000
+row "recording an estimate in the SQLite journal" "$(awk -v v="$record" 'BEGIN { print v / 1000 }') ms" "< 10 ms" "$record" 10000
+row "journal window, first rows of 100,000 records" "$(awk -v v="$journal_open" 'BEGIN { print v / 1000 }') ms" "< 300 ms" "$journal_open" 300000
+row "journal filter by customer, 100,000 records" "$(awk -v v="$journal_filter" 'BEGIN { print v / 1000 }') ms" "< 100 ms" "$journal_filter" 100000
 row "dalko-calc FILE, wall (median; worst $calc_worst s)" "$calc_wall s" "< 0.5 s" "$calc_wall" 0.5
 row "dalko-calc FILE, peak memory" "$calc_mb MB" "< 80 MB" "$calc_mb" 80
 row "dalko-calc --pdf FILE, wall (median; worst $pdf_worst s)" "$pdf_wall s" "< 0.5 s" "$pdf_wall" 0.5

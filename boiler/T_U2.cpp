@@ -164,6 +164,19 @@ void TT_F2::reportLoaded()
     ComboBox7->setCurrentIndex(boiler::firingModesIndex(quantities.DiagNorm));
 }
 
+journal::Record TT_F2::journalRecord() const
+{
+    const CustomerTexts texts = m_customer.customerTexts();
+    journal::Record record;
+    record.date = m_session.estimateTerms.date;
+    record.customer = texts.customer;
+    record.place = texts.place;
+    record.objects = texts.objects;
+    record.total = quantities.TotalCost;
+    record.vatRate = quantities.VatRate;
+    return record;
+}
+
 QList<estimate::Replacement> TT_F2::estimateReplacements() const
 {
     estimate::BoilerInputs in;

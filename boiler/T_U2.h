@@ -48,6 +48,9 @@ class TT_F2 : public CostPage {
     QLabel *Label11; // total cost
     boiler::Quantities quantities;
 
+  protected:
+    journal::Record journalRecord() const override;
+
   private:
     void FormCreate();
     // A list's change handler: its factors from the selected index, then Recalculate.

@@ -7,10 +7,12 @@
 #include "commandline.h"
 #include "errorbox.h"
 #include "estimate/boilerestimate.h"
+#include "estimate/estimatenumber.h"
 #include "estimate/generalestimate.h"
 #include "estimate/templatecheck.h"
 #include "estimate/templatefiles.h"
 #include "estimateprint.h"
+#include "journal/journal.h"
 #include "reportfile/calculation.h"
 #include "savefile.h"
 
@@ -41,6 +43,10 @@ struct Options {
     bool print = false;
     // The estimate's date and a fixed VAT rate; the law's rate by date unless one is given.
     EstimateTerms terms;
+    // --record: the estimate written or printed goes into the journal.
+    bool record = false;
+    QString journal; // --journal: the journal recorded in and listed; the user's by default
+    bool journalList = false;
     // --check-template: the calculator whose template is checked, and the template (empty:
     // the installed one). No report file is read then.
     std::optional<report::Calculator> checkTemplate;
@@ -96,6 +102,18 @@ class CommandLine {
                                     QStringLiteral("OUT.rvj")};
     const QCommandLineOption m_print{QStringLiteral("print"),
                                      QStringLiteral("Напечатать смету на принтере по умолчанию.")};
+    const QCommandLineOption m_record{
+        QStringLiteral("record"),
+        QStringLiteral("Записать выданную смету (--pdf, --odt, --print) в журнал смет.")};
+    const QCommandLineOption m_journal{
+        QStringLiteral("journal"),
+        QStringLiteral("Журнал смет для --record и --journal-list: файл SQLite или адрес "
+                       "postgresql://пользователь@сервер/база (по умолчанию журнал "
+                       "пользователя)."),
+        QStringLiteral("LOCATION")};
+    const QCommandLineOption m_journalList{
+        QStringLiteral("journal-list"),
+        QStringLiteral("Напечатать журнал смет, от первой сметы к последней, и завершиться.")};
     const QCommandLineOption m_date{
         QStringLiteral("date"),
         QStringLiteral("Дата сметы (по умолчанию сегодня); ставка НДС — по закону на эту дату."),
@@ -117,8 +135,8 @@ CommandLine::CommandLine()
     m_parser.setApplicationDescription(
         QStringLiteral("Пересчитывает файл отчета и печатает величины расчета и подстановки "
                        "сметы, по одной строке «Имя<TAB>значение»."));
-    m_parser.addOptions(
-        {m_kind, m_pdf, m_odt, m_save, m_print, m_date, m_vatRate, m_checkTemplate});
+    m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_date, m_vatRate, m_record,
+                         m_journal, m_journalList, m_checkTemplate});
     m_parser.addPositionalArgument(
         QStringLiteral("ФАЙЛ"),
         QStringLiteral("Файл отчета (.rvj); с --check-template — файл шаблона, если проверяется "
@@ -141,6 +159,15 @@ std::variant<Options, QString> CommandLine::options() const
     if (m_parser.isSet(m_checkTemplate))
         return templateCheck();
     Options options;
+    options.journal = m_parser.isSet(m_journal) ? m_parser.value(m_journal) : QString();
+    if (m_parser.isSet(m_journal) && options.journal.isEmpty())
+        return QStringLiteral("--journal: пустое имя журнала.");
+    if (m_parser.isSet(m_journalList)) {
+        if (!m_parser.positionalArguments().isEmpty())
+            return QStringLiteral("--journal-list не сочетается с файлом отчета.");
+        options.journalList = true;
+        return options;
+    }
     const QStringList files = m_parser.positionalArguments();
     if (files.size() != 1)
         return QStringLiteral("нужен ровно один файл отчета.");
@@ -174,6 +201,9 @@ std::variant<Options, QString> CommandLine::options() const
                     .arg(firstName, second->first->names().constFirst(), *first->second);
     }
     options.print = m_parser.isSet(m_print);
+    options.record = m_parser.isSet(m_record);
+    if (options.record && options.pdf.isEmpty() && options.odt.isEmpty() && !options.print)
+        return QStringLiteral("--record: нужна смета для записи (--pdf, --odt или --print).");
     if (m_parser.isSet(m_date)) {
         options.terms.date = QDate::fromString(m_parser.value(m_date), Qt::ISODate);
         if (!options.terms.date.isValid())
@@ -193,8 +223,8 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     options.checkTemplate = calculatorNamed(m_parser.value(m_checkTemplate));
     if (!options.checkTemplate)
         return QStringLiteral("--check-template: ожидается general или boiler.");
-    for (const QCommandLineOption *other :
-         {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_date, &m_vatRate})
+    for (const QCommandLineOption *other : {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_date,
+                                            &m_vatRate, &m_record, &m_journal, &m_journalList})
         if (m_parser.isSet(*other))
             return QStringLiteral("--check-template не сочетается с --%1.")
                 .arg(other->names().constFirst());
@@ -236,6 +266,12 @@ class Steps {
         m_errors.run(action);
         return m_failures == before;
     }
+    // A failure that is no error of a step: the run ends with status 1.
+    void fail(const QString &text)
+    {
+        ++m_failures;
+        printText(stderr, errorBoxText(text) + u'\n');
+    }
     int status() const { return m_failures > 0 ? 1 : 0; }
 
   private:
@@ -251,14 +287,16 @@ QString installedTemplate(report::Calculator kind)
 }
 
 // The estimate as the options ask: as PDF, as OpenDocument, on the default printer. The
-// template is looked for only then, and its absence is a failure like any other.
-void writeEstimate(Steps &steps, const Options &options, report::Calculator kind,
-                   const QList<estimate::Replacement> &replacements)
+// template is looked for only then, and its absence is a failure like any other. Gives where
+// the estimate went, empty when every output failed.
+QString writeEstimate(Steps &steps, const Options &options, report::Calculator kind,
+                      const QList<estimate::Replacement> &replacements)
 {
     const bool toFile = !options.pdf.isEmpty() || !options.odt.isEmpty();
     QString templatePath;
     if ((toFile || options.print) && !steps.run([&] { templatePath = installedTemplate(kind); }))
-        return;
+        return QString();
+    QStringList actions;
     if (toFile) {
         estimate::DocumentFiller filler;
         QStringList missing;
@@ -266,20 +304,83 @@ void writeEstimate(Steps &steps, const Options &options, report::Calculator kind
                 filler.open(templatePath);
                 missing = filler.fill(replacements);
             }))
-            return;
+            return QString();
         if (!missing.isEmpty())
             printText(stderr, estimate::missingPlaceholdersWarning(missing) + u'\n');
-        if (!options.pdf.isEmpty())
-            steps.run([&] { saveFile(options.pdf, filler.pdfBytes()); });
-        if (!options.odt.isEmpty())
-            steps.run([&] { saveFile(options.odt, filler.odtBytes()); });
+        if (!options.pdf.isEmpty() && steps.run([&] { saveFile(options.pdf, filler.pdfBytes()); }))
+            actions << journal::savedAs(options.pdf);
+        if (!options.odt.isEmpty() && steps.run([&] { saveFile(options.odt, filler.odtBytes()); }))
+            actions << journal::savedAs(options.odt);
     }
     if (options.print)
         steps.run([&] {
-            const QStringList missing = estimate::printEstimate(templatePath, replacements);
-            if (!missing.isEmpty() && options.pdf.isEmpty() && options.odt.isEmpty())
-                printText(stderr, estimate::missingPlaceholdersWarning(missing) + u'\n');
+            const estimate::Printed printed = estimate::printEstimate(templatePath, replacements);
+            if (!printed.missing.isEmpty() && !toFile)
+                printText(stderr, estimate::missingPlaceholdersWarning(printed.missing) + u'\n');
+            actions << journal::printedOn(printed.printer);
         });
+    return actions.join(QStringLiteral("; "));
+}
+
+// Thrown when no output of the estimate went through: there is nothing to record.
+struct NothingIssued {};
+
+// The estimate written and recorded in the journal under its number.
+void recordEstimate(Steps &steps, const Options &options, report::Calculator kind,
+                    const journal::Record &record, const QList<estimate::Replacement> &replacements)
+{
+    try {
+        const journal::Issued issued = journal::issueRecorded(
+            options.journal.isEmpty() ? journal::defaultLocation() : options.journal, record,
+            [&](const QString &number) {
+                const QString action =
+                    writeEstimate(steps, options, kind, estimate::numbered(replacements, number));
+                if (action.isEmpty())
+                    throw NothingIssued();
+                return action;
+            });
+        if (issued.number.isEmpty())
+            steps.fail(issued.notices.join(u'\n'));
+        else {
+            for (const QString &notice : issued.notices)
+                printText(stderr, errorBoxText(notice) + u'\n');
+            printLine(QStringLiteral("JournalNumber"), issued.number);
+        }
+    } catch (const NothingIssued &) {
+    }
+}
+
+// --journal-list: one line a record, oldest first, after a header.
+int listJournal(const Options &options)
+{
+    try {
+        const journal::Journal journal(options.journal.isEmpty() ? journal::defaultLocation()
+                                                                 : options.journal,
+                                       journal::Journal::Use::Browse);
+        const QChar decimal = NumberFormat::fromLocale(QLocale::system()).decimal;
+        // A text's own tabs and line breaks would shift the columns.
+        auto field = [](QString text) {
+            for (QChar &c : text)
+                if (c == u'\t' || c == u'\n' || c == u'\r')
+                    c = u' ';
+            return text;
+        };
+        printText(stdout, QStringLiteral("number\tdate\tcalculator\tcustomer\tobjects\ttotal\t"
+                                         "action\n"));
+        for (const journal::Record &r : journal.list({}, true))
+            printText(stdout, QStringList{r.number, r.date.toString(Qt::ISODate),
+                                          r.calculator == report::Calculator::General
+                                              ? QStringLiteral("general")
+                                              : QStringLiteral("boiler"),
+                                          field(r.customer), field(r.objects),
+                                          numberToText(r.total, decimal), field(r.action)}
+                                      .join(u'\t') +
+                                  u'\n');
+        return 0;
+    } catch (const Error &error) {
+        printText(stderr, errorBoxText(error.message()) + u'\n');
+        return 1;
+    }
 }
 
 // --check-template: what the template lacks and what it holds that no estimate knows.
@@ -307,6 +408,7 @@ struct Run {
     QStringList labels; // Label7 and Label11, or Label11
     std::optional<QList<estimate::Replacement>> estimate;
     QStringList lines; // of the report file, as "Сохранить файл отчета" writes them
+    journal::Record record; // what the register keeps of the estimate, but its inputs
 };
 
 // The lines the loader did not take as written, each named; the exit status stays.
@@ -333,6 +435,12 @@ bool computeGeneral(Steps &steps, const QStringList &file, const Options &option
         steps.run([&] {
             run.estimate = report::generalEstimate(calculation, result, options.terms, format);
         });
+    run.record.calculator = report::Calculator::General;
+    run.record.customer = calculation.first.customer;
+    run.record.place = calculation.first.place;
+    run.record.objects = calculation.first.objects;
+    run.record.total = result.cost.totalCost().store();
+    run.record.vatRate = result.cost.VatRate;
     run.lines = report::generalLines(calculation, format.decimal);
     return true;
 }
@@ -353,6 +461,12 @@ bool computeBoiler(Steps &steps, const QStringList &file, const Options &options
         steps.run(
             [&] { run.estimate = report::boilerEstimate(calculation, options.terms, format); });
     run.lines = report::boilerLines(calculation, format.decimal);
+    run.record.calculator = report::Calculator::Boiler;
+    run.record.customer = calculation.first.customer;
+    run.record.place = calculation.first.place;
+    run.record.objects = calculation.first.objects;
+    run.record.total = calculation.quantities.TotalCost;
+    run.record.vatRate = calculation.quantities.VatRate;
     return true;
 }
 
@@ -377,7 +491,13 @@ int run(const Options &options)
     if (result.estimate) {
         for (const estimate::Replacement &r : *result.estimate)
             printLine(r.placeholder, r.value);
-        writeEstimate(steps, options, kind, *result.estimate);
+        if (options.record) {
+            result.record.date = options.terms.date;
+            result.record.inputs = report::encode(result.lines);
+            recordEstimate(steps, options, kind, result.record, *result.estimate);
+        } else {
+            writeEstimate(steps, options, kind, *result.estimate);
+        }
     }
     if (!options.save.isEmpty())
         steps.run([&] { report::writeFile(options.save, result.lines); });
@@ -407,5 +527,7 @@ int main(int argc, char *argv[])
     const Options &options = std::get<Options>(parsed);
     if (options.checkTemplate)
         return checkTemplate(*options.checkTemplate, options.templateFile);
+    if (options.journalList)
+        return listJournal(options);
     return run(options);
 }

@@ -161,6 +161,19 @@ report::BoundLines TProg_F3::reportBindings()
     return lines;
 }
 
+journal::Record TProg_F3::journalRecord() const
+{
+    const CustomerTexts texts = m_customer.customerTexts();
+    journal::Record record;
+    record.date = m_session.estimateTerms.date;
+    record.customer = texts.customer;
+    record.place = texts.place;
+    record.objects = texts.objects;
+    record.total = quantities.totalCost().store();
+    record.vatRate = quantities.VatRate;
+    return record;
+}
+
 QList<estimate::Replacement> TProg_F3::estimateReplacements() const
 {
     estimate::GeneralInputs in;

@@ -52,6 +52,9 @@ class TProg_F3 : public CostPage {
     QLabel *Label11; // total cost
     general::CostQuantities quantities;
 
+  protected:
+    journal::Record journalRecord() const override;
+
   private:
     void FormCreate();
     void Edit1Change();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages dalko needs, where missing. "run": what building and running the
 # program need; "test": also every tool the tests use (GoogleTest and Google Benchmark, clang for
-# the fuzzers, a print server, LibreOffice, debhelper and the package checkers). The package's
+# the fuzzers, a print server, LibreOffice, debhelper and the package checkers, a
+# PostgreSQL server for the shared register of estimates). The package's
 # own build dependencies come from debian/control: sudo apt-get build-dep ./
 # As a user other than root it installs through sudo.
 #
@@ -11,7 +12,7 @@ set -euo pipefail
 # dpkg-dev gives the hardening flags the program is built with.
 run_packages=(
     cmake ninja-build g++ ccache pkg-config dpkg-dev
-    qt6-base-dev qt6-base-private-dev libqt6printsupport6 qt6-translations-l10n
+    qt6-base-dev qt6-base-private-dev libqt6printsupport6 libqt6sql6-sqlite qt6-translations-l10n
     fonts-liberation
 )
 test_packages=(
@@ -24,6 +25,7 @@ test_packages=(
     # Qt's SVG picture plugin, present on many desktops: the tests show that a template's SVG
     # is refused before it could open the files it names.
     libqt6svg6
+    libqt6sql6-psql postgresql sqlite3
 )
 
 case ${1:-} in

@@ -74,11 +74,14 @@ GeneralInputs generalExample(const QDate &date = QDate(2018, 12, 31))
 TEST(GeneralEstimate, WorkedExample)
 {
     const QList<Replacement> list = generalReplacements(generalExample());
-    ASSERT_EQ(list.size(), 40);
-    EXPECT_EQ(list[0].placeholder, "#ЧИСЛО&");
-    EXPECT_EQ(list[38].placeholder, "#РайК&");
-    EXPECT_EQ(list[39].placeholder, "#прописью&");
-    const QStringList expected{"31.12.2018",
+    ASSERT_EQ(list.size(), 41);
+    EXPECT_EQ(list[0].placeholder, "#номер&");
+    EXPECT_EQ(list[1].placeholder, "#ЧИСЛО&");
+    EXPECT_EQ(list[39].placeholder, "#РайК&");
+    EXPECT_EQ(list[40].placeholder, "#прописью&");
+    // The number is the register's to give.
+    const QStringList expected{"",
+                               "31.12.2018",
                                "8982,25",
                                "8982,25",
                                "26946,75",
@@ -188,8 +191,9 @@ BoilerInputs boilerDefaults(const QDate &date = QDate(2018, 12, 31))
 TEST(BoilerEstimate, DefaultInputs)
 {
     const QList<Replacement> list = boilerReplacements(boilerDefaults());
-    ASSERT_EQ(list.size(), 35);
-    const QStringList expected{"31.12.2018",
+    ASSERT_EQ(list.size(), 36);
+    const QStringList expected{"",
+                               "31.12.2018",
                                "не задано",
                                "не задано",
                                "не задано",
@@ -225,7 +229,7 @@ TEST(BoilerEstimate, DefaultInputs)
                                "57926,51",
                                "Пятьдесят семь тысяч девятьсот двадцать шесть рублей 51 копейка"};
     EXPECT_EQ(values(list), expected);
-    EXPECT_EQ(list[18].placeholder, "#NakR&");
+    EXPECT_EQ(list[19].placeholder, "#NakR&");
     EXPECT_EQ(list.last().placeholder, "#прописью&");
 }
 
@@ -612,8 +616,8 @@ TEST(TemplateCheck, ShippedTemplatesHoldExactlyTheirPlaceholders)
         QString name;
         Estimate estimate;
         qsizetype placeholders;
-    } shipped[] = {{GeneralTemplate, Estimate::General, 40},
-                   {BoilerTemplate, Estimate::Boiler, 35}};
+    } shipped[] = {{GeneralTemplate, Estimate::General, 41},
+                   {BoilerTemplate, Estimate::Boiler, 36}};
     for (const auto &s : shipped) {
         EXPECT_EQ(estimatePlaceholders(s.estimate).size(), s.placeholders);
         EXPECT_EQ(estimatePlaceholders(s.estimate).last(), "#прописью&");
@@ -650,6 +654,13 @@ TEST(TemplateCheck, NamesWhatTheFillerWouldMissOrLeave)
     EXPECT_FALSE(check.passed());
     EXPECT_EQ(texts(check.missing), QStringList{"#Нв&"});
     EXPECT_EQ(check.lines().size(), 1);
+
+    // A firm's template older than the register of estimates: it prints without the number.
+    check = checked(QByteArray(html).replace("#номер&", ""));
+    EXPECT_TRUE(check.passed());
+    EXPECT_EQ(check.lines(),
+              QStringList{"#номер& — нет в тексте шаблона: смета печатается без номера из "
+                          "журнала смет"});
 
     // Markup in the middle: found, but the value would take the bold of the last letters.
     check = checked(QByteArray(html).replace("#сумм1&", "#сум<b>м1</b>&"));

@@ -3,6 +3,7 @@
 #include "estimatetermsdialog.h"
 #include "session.h"
 
+#include "estimate/estimatenumber.h"
 #include "estimate/templatefiles.h"
 #include "estimatepreview.h"
 #include "estimateprint.h"
@@ -23,6 +24,8 @@ constexpr Place BackButton{859, 625, 100, 25};
 constexpr Place ExitButton{965, 625, 100, 25};
 // In the free part of the bottom row, between "Печать сметы" and "Назад".
 constexpr Place PreviewButton{697, 625, 152, 25};
+// Above "Просмотр сметы…", in the strip between the group and the bottom row.
+constexpr Place JournalButton{697, 603, 152, 20};
 } // namespace
 
 CostPage::CostPage(Session &session, const Kind &kind)
@@ -41,6 +44,7 @@ CostPage::CostPage(Session &session, const Kind &kind)
     Button2 = addNavigationButton("Button2", BackButton, QStringLiteral("Назад"));
     Button3 = addNavigationButton("Button3", ExitButton, QStringLiteral("Выход"));
     Button5 = addNavigationButton("Button5", PreviewButton, QStringLiteral("Просмотр сметы…"));
+    Button7 = addNavigationButton("Button7", JournalButton, QStringLiteral("Журнал смет"));
     SaveDialog1 = report::makeSaveDialog(this);
 
     connect(Button1, &QPushButton::clicked, this, guarded(&CostPage::Button1Click));
@@ -49,6 +53,7 @@ CostPage::CostPage(Session &session, const Kind &kind)
     connect(Button2, &QPushButton::clicked, this,
             guarded([this] { switchWindow(this, m_previous); }));
     connect(Button3, &QPushButton::clicked, this, guarded([this] { m_session.endProgram(); }));
+    connect(Button7, &QPushButton::clicked, this, guarded([this] { m_session.openJournal(this); }));
 }
 
 void CostPage::addEstimateTerms(QWidget *costGroup)
@@ -98,14 +103,28 @@ QString CostPage::templatePath() const
                                   estimate::templateFolders(Session::installDir()));
 }
 
-std::unique_ptr<estimate::DocumentFiller> CostPage::filledEstimate(QStringList &missing) const
+journal::Record CostPage::estimateRecord()
 {
-    requireCompleteCalculation();
-    const QList<estimate::Replacement> replacements = estimateReplacements();
-    auto filler = std::make_unique<estimate::DocumentFiller>();
-    filler->open(templatePath());
-    missing = filler->fill(replacements);
-    return filler;
+    journal::Record record = journalRecord();
+    record.calculator = m_kind.calculator;
+    record.inputs = report::encode(report::collect(reportBindings(), m_session.regional.decimal));
+    return record;
+}
+
+void CostPage::issue(const std::function<QString(const QString &number)> &output)
+{
+    const journal::Issued issued =
+        journal::issueRecorded(journal::defaultLocation(), estimateRecord(), output);
+    if (!issued.notices.isEmpty())
+        throw Error(issued.notices.join(u'\n'));
+}
+
+QStringList CostPage::fillEstimate(estimate::DocumentFiller &filler,
+                                   const QList<estimate::Replacement> &replacements,
+                                   const QString &number) const
+{
+    filler.open(templatePath());
+    return filler.fill(estimate::numbered(replacements, number));
 }
 
 void CostPage::warnOfMissing(const QStringList &missing)
@@ -119,14 +138,32 @@ void CostPage::warnOfMissing(const QStringList &missing)
 void CostPage::Button1Click()
 {
     requireCompleteCalculation();
-    warnOfMissing(estimate::printEstimate(templatePath(), estimateReplacements()));
+    const QList<estimate::Replacement> replacements = estimateReplacements();
+    const QString path = templatePath();
+    QStringList missing;
+    issue([&](const QString &number) {
+        const estimate::Printed printed =
+            estimate::printEstimate(path, estimate::numbered(replacements, number));
+        missing = printed.missing;
+        return journal::printedOn(printed.printer);
+    });
+    warnOfMissing(missing);
 }
 
 void CostPage::Button5Click()
 {
-    QStringList missing;
-    const std::unique_ptr<estimate::DocumentFiller> filler = filledEstimate(missing);
-    estimate::EstimatePreview preview(*filler, m_session.errors, this);
+    requireCompleteCalculation();
+    const QList<estimate::Replacement> replacements = estimateReplacements();
+    estimate::DocumentFiller filler;
+    const QStringList missing = fillEstimate(filler, replacements, QString());
+    estimate::EstimatePreview preview(filler, m_session.errors, this);
+    // Printed or saved from the preview, the estimate gets its number first.
+    preview.setIssue([&](const std::function<QString()> &output) {
+        issue([&](const QString &number) {
+            fillEstimate(filler, replacements, number);
+            return output();
+        });
+    });
     m_session.errors.execModal(preview);
     warnOfMissing(missing);
 }

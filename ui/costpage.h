@@ -9,6 +9,8 @@
 #include "estimate/filler.h"
 #include "reportbinding.h"
 
+#include "journal/journal.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,6 +44,9 @@ class CostPage : public Page {
     virtual report::BoundLines reportBindings() = 0;
     // Runs once a report file has been assigned to the pages.
     virtual void reportLoaded() {}
+    // What the register of estimates keeps of the estimate: its date, the texts and amounts
+    // as printed, and the inputs as "Сохранить файл отчета" writes them.
+    journal::Record estimateRecord();
 
     QPushButton *Button1; // "Печать сметы"
     QPushButton *Button4; // "Сохранить файл отчета"
@@ -50,9 +55,12 @@ class CostPage : public Page {
     QPushButton *Button5; // "Просмотр сметы…"
     QPushButton *Button6; // "Параметры сметы…"
     QLabel *VatCaption;   // the VAT rate in use and the estimate's date
+    QPushButton *Button7; // "Журнал смет"
     QFileDialog *SaveDialog1;
 
   protected:
+    // The record's date, texts and amounts.
+    virtual journal::Record journalRecord() const = 0;
     // The rate's caption and the terms' button go in the page's cost group.
     void addEstimateTerms(QWidget *costGroup);
     // The lists of expertise and VAT beside the cost share one caption; each gets its own
@@ -67,11 +75,17 @@ class CostPage : public Page {
     void showVatCaption();
     // Fails, naming the failed step, unless the last recomputation completed.
     void requireCompleteCalculation() const;
-    // The filled estimate, from the current quantities, and the placeholders its template
-    // lacks.
-    std::unique_ptr<estimate::DocumentFiller> filledEstimate(QStringList &missing) const;
     // Once the estimate has gone out: which of its values the template left out.
     void warnOfMissing(const QStringList &missing);
+    // Issues the estimate through `output` (which prints or saves it with the number given
+    // and says where it went), recorded in the register; fails after the estimate is out when
+    // the register has something to tell.
+    void issue(const std::function<QString(const QString &number)> &output);
+    // Fills the estimate with these replacements, numbered; gives the placeholders the
+    // template lacks.
+    QStringList fillEstimate(estimate::DocumentFiller &filler,
+                             const QList<estimate::Replacement> &replacements,
+                             const QString &number) const;
     QString templatePath() const;
 
     Kind m_kind;

@@ -7,6 +7,8 @@
 #include "savefile.h"
 #include "settings.h"
 
+#include "journal/journal.h"
+
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
@@ -148,8 +150,14 @@ void EstimatePreview::printWithDialog()
     QPrintDialog dialog(&printer, this);
     // The pages the user may choose from: those of the preview.
     dialog.setMinMax(1, m_preview->pageCount());
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_issue([&] {
         m_filler.paint(printer);
+        return printer.outputFileName().isEmpty() ? journal::printedOn(printer.printerName())
+                                                  : journal::savedAs(printer.outputFileName());
+    });
+    m_preview->updatePreview();
 }
 
 void EstimatePreview::chooseFileAndSave()
@@ -181,7 +189,11 @@ void EstimatePreview::chooseFileAndSave()
 void EstimatePreview::saveAs(const QString &path)
 {
     const bool odt = path.endsWith(QStringLiteral(".odt"), Qt::CaseInsensitive);
-    saveFile(path, odt ? m_filler.odtBytes() : m_filler.pdfBytes());
+    m_issue([&] {
+        saveFile(path, odt ? m_filler.odtBytes() : m_filler.pdfBytes());
+        return journal::savedAs(path);
+    });
+    m_preview->updatePreview();
 }
 
 } // namespace dalko::estimate

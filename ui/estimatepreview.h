@@ -41,6 +41,11 @@ class EstimatePreview : public QDialog {
     // Writes the estimate as ODT when the name ends in ".odt", as PDF otherwise.
     void saveAs(const QString &path);
 
+    // Runs each output of the estimate (a print or a save, which says where the estimate
+    // went) as the page issues estimates; by default just runs it.
+    using Issue = std::function<void(const std::function<QString()> &output)>;
+    void setIssue(Issue issue) { m_issue = std::move(issue); }
+
   private:
     // A slot that runs its handler as every handler of the program runs: an error ends it and
     // is shown in the error box.
@@ -65,6 +70,7 @@ class EstimatePreview : public QDialog {
     QAction *m_previousPage;
     QAction *m_nextPage;
     QLabel *m_pageNumber;
+    Issue m_issue = [](const std::function<QString()> &output) { output(); };
 };
 
 } // namespace dalko::estimate

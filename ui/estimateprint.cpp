@@ -31,7 +31,7 @@ QPrinterInfo defaultPrinter()
 
 } // namespace
 
-QStringList printEstimate(const QString &templatePath, const QList<Replacement> &replacements)
+Printed printEstimate(const QString &templatePath, const QList<Replacement> &replacements)
 {
     const QPrinterInfo info = defaultPrinter();
     DocumentFiller filler;
@@ -43,7 +43,7 @@ QStringList printEstimate(const QString &templatePath, const QList<Replacement> 
     if (printer.printerState() == QPrinter::Error)
         throw Error(QStringLiteral("Смета не напечатана: принтер \"%1\" сообщил об ошибке")
                         .arg(info.printerName()));
-    return missing;
+    return {info.printerName(), missing};
 }
 
 } // namespace dalko::estimate

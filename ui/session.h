@@ -51,6 +51,8 @@ struct Session {
     // Assigns the lines of a report file to the pages, as "Загрузить данные" does; the notes
     // on lines not taken as written.
     virtual QStringList loadReport(report::Calculator calculator, const QStringList &lines) = 0;
+    // "Журнал смет", over the window that asks for it.
+    virtual void openJournal(QWidget *parent) = 0;
     // Closing the main window ends the program.
     virtual void endProgram() = 0;
 

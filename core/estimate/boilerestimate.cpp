@@ -1,6 +1,7 @@
 #include "boilerestimate.h"
 
 #include "amountwords.h"
+#include "estimatenumber.h"
 
 namespace dalko::estimate {
 
@@ -21,6 +22,7 @@ QList<Replacement> boilerReplacements(const BoilerInputs &in)
     const Ext withProfit = Ext(q.ProfitSum) + q.OverheadSum + q.LabourCost;
 
     return {
+        {NumberPlaceholder, QString()},
         {QStringLiteral("#ЧИСЛО&"), dateText(in.date, in.format)},
         {QStringLiteral("#форма&"), in.first.customer},
         {QStringLiteral("#объект&"), in.first.objects},

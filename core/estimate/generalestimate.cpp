@@ -1,6 +1,7 @@
 #include "generalestimate.h"
 
 #include "amountwords.h"
+#include "estimatenumber.h"
 
 namespace dalko::estimate {
 
@@ -20,6 +21,7 @@ QList<Replacement> generalReplacements(const GeneralInputs &in)
                                                        : QStringLiteral("Не подлежит экспертизе");
 
     return {
+        {NumberPlaceholder, QString()},
         {QStringLiteral("#ЧИСЛО&"), dateText(in.date, in.format)},
         {QStringLiteral("#сумма1&"), part(0.1L)},
         {QStringLiteral("#сумма2&"), part(0.1L)},

@@ -1,6 +1,7 @@
 #include "templatecheck.h"
 
 #include "boilerestimate.h"
+#include "estimatenumber.h"
 #include "filler.h"
 #include "generalestimate.h"
 
@@ -68,7 +69,8 @@ QStringList estimatePlaceholders(Estimate estimate)
 QStringList TemplateCheck::lines() const
 {
     QStringList all;
-    for (const QList<TemplateFinding> *findings : {&missing, &mixedFormat, &unknown})
+    for (const QList<TemplateFinding> *findings :
+         {&missing, &mixedFormat, &withoutNumber, &unknown})
         for (const TemplateFinding &finding : *findings)
             all << finding.line();
     return all;
@@ -117,7 +119,11 @@ TemplateCheck checkTemplate(const QString &templatePath, Estimate estimate)
         }
     }
     for (const QString &placeholder : own) {
-        if (!present.contains(placeholder))
+        if (!present.contains(placeholder) && placeholder == NumberPlaceholder)
+            check.withoutNumber << TemplateFinding{
+                placeholder, QStringLiteral("нет в тексте шаблона: смета печатается без номера "
+                                            "из журнала смет")};
+        else if (!present.contains(placeholder))
             check.missing << TemplateFinding{
                 placeholder, QStringLiteral("нет в тексте шаблона: это значение не попадёт в "
                                             "смету")};

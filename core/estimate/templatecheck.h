@@ -27,13 +27,16 @@ struct TemplateCheck {
     // Placeholders whose characters differ in format (a word processor's bold or font change
     // in the middle): the value takes the format of the last character only.
     QList<TemplateFinding> mixedFormat;
+    // The estimate's number, where a firm's template older than the register lacks it: the
+    // estimate prints without it.
+    QList<TemplateFinding> withoutNumber;
     // "#…&" texts of the template that are no placeholder of this estimate: they print as
     // they stand.
     QList<TemplateFinding> unknown;
 
     // Every placeholder is there, each in one format.
     bool passed() const { return missing.isEmpty() && mixedFormat.isEmpty(); }
-    // One line per finding: missing, then mixed format, then unknown.
+    // One line per finding: missing, mixed format, without number, unknown.
     QStringList lines() const;
 };
 
