@@ -166,15 +166,9 @@ void TT_F2::reportLoaded()
 
 journal::Record TT_F2::journalRecord() const
 {
-    const CustomerTexts texts = m_customer.customerTexts();
-    journal::Record record;
-    record.date = m_session.estimateTerms.date;
-    record.customer = texts.customer;
-    record.place = texts.place;
-    record.objects = texts.objects;
-    record.total = quantities.TotalCost;
-    record.vatRate = quantities.VatRate;
-    return record;
+    return journal::estimateRecord(report::Calculator::Boiler, m_session.estimateTerms.date,
+                                   m_customer.customerTexts(), quantities.TotalCost,
+                                   quantities.VatRate);
 }
 
 QList<estimate::Replacement> TT_F2::estimateReplacements() const

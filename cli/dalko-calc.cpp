@@ -435,12 +435,9 @@ bool computeGeneral(Steps &steps, const QStringList &file, const Options &option
         steps.run([&] {
             run.estimate = report::generalEstimate(calculation, result, options.terms, format);
         });
-    run.record.calculator = report::Calculator::General;
-    run.record.customer = calculation.first.customer;
-    run.record.place = calculation.first.place;
-    run.record.objects = calculation.first.objects;
-    run.record.total = result.cost.totalCost().store();
-    run.record.vatRate = result.cost.VatRate;
+    run.record =
+        journal::estimateRecord(report::Calculator::General, options.terms.date, calculation.first,
+                                result.cost.totalCost().store(), result.cost.VatRate);
     run.lines = report::generalLines(calculation, format.decimal);
     return true;
 }
@@ -461,12 +458,9 @@ bool computeBoiler(Steps &steps, const QStringList &file, const Options &options
         steps.run(
             [&] { run.estimate = report::boilerEstimate(calculation, options.terms, format); });
     run.lines = report::boilerLines(calculation, format.decimal);
-    run.record.calculator = report::Calculator::Boiler;
-    run.record.customer = calculation.first.customer;
-    run.record.place = calculation.first.place;
-    run.record.objects = calculation.first.objects;
-    run.record.total = calculation.quantities.TotalCost;
-    run.record.vatRate = calculation.quantities.VatRate;
+    run.record =
+        journal::estimateRecord(report::Calculator::Boiler, options.terms.date, calculation.first,
+                                calculation.quantities.TotalCost, calculation.quantities.VatRate);
     return true;
 }
 
@@ -492,7 +486,6 @@ int run(const Options &options)
         for (const estimate::Replacement &r : *result.estimate)
             printLine(r.placeholder, r.value);
         if (options.record) {
-            result.record.date = options.terms.date;
             result.record.inputs = report::encode(result.lines);
             recordEstimate(steps, options, kind, result.record, *result.estimate);
         } else {

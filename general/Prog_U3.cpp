@@ -163,15 +163,9 @@ report::BoundLines TProg_F3::reportBindings()
 
 journal::Record TProg_F3::journalRecord() const
 {
-    const CustomerTexts texts = m_customer.customerTexts();
-    journal::Record record;
-    record.date = m_session.estimateTerms.date;
-    record.customer = texts.customer;
-    record.place = texts.place;
-    record.objects = texts.objects;
-    record.total = quantities.totalCost().store();
-    record.vatRate = quantities.VatRate;
-    return record;
+    return journal::estimateRecord(report::Calculator::General, m_session.estimateTerms.date,
+                                   m_customer.customerTexts(), quantities.totalCost().store(),
+                                   quantities.VatRate);
 }
 
 QList<estimate::Replacement> TProg_F3::estimateReplacements() const

@@ -77,18 +77,9 @@ class JournalWindowTest : public GuiTest {
     // Saves the estimate as PDF from "Просмотр сметы…".
     void issuePdf(const QString &pdf)
     {
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            auto *preview =
-                qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget());
-            if (!preview)
-                return;
-            opened = true;
-            program->errors.run([&] { preview->saveAs(pdf); });
-            preview->reject();
-        });
-        click(program->TProg_F3().Button5);
-        ASSERT_TRUE(opened);
+        ASSERT_TRUE(withPreview(&program->TProg_F3(), [&](estimate::EstimatePreview &preview) {
+            program->errors.run([&] { preview.saveAs(pdf); });
+        }));
     }
     // Opens "Журнал смет" from the last page and runs `use` on it while it is open.
     void withJournal(const std::function<void(JournalWindow &)> &use)

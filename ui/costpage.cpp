@@ -106,7 +106,6 @@ QString CostPage::templatePath() const
 journal::Record CostPage::estimateRecord()
 {
     journal::Record record = journalRecord();
-    record.calculator = m_kind.calculator;
     record.inputs = report::encode(report::collect(reportBindings(), m_session.regional.decimal));
     return record;
 }

@@ -491,4 +491,18 @@ Issued issueRecorded(const QString &location, const Record &record,
     return result;
 }
 
+Record estimateRecord(report::Calculator calculator, const QDate &date, const CustomerTexts &first,
+                      double total, double vatRate)
+{
+    Record record;
+    record.calculator = calculator;
+    record.date = date;
+    record.customer = first.customer;
+    record.place = first.place;
+    record.objects = first.objects;
+    record.total = total;
+    record.vatRate = vatRate;
+    return record;
+}
+
 } // namespace dalko::journal

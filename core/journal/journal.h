@@ -4,6 +4,7 @@
 // ("2026-0001"), with the inputs it was computed from. A SQLite file on the user's machine,
 // or one PostgreSQL database that a firm's estimators share.
 
+#include "costrules.h"
 #include "reportfile/reportformat.h"
 
 #include <QByteArray>
@@ -32,6 +33,11 @@ struct Record {
     QString action;     // where it went: the printer or the file
     QByteArray inputs;  // the report file of the calculation, byte for byte
 };
+
+// A record of an estimate's calculator, date, texts and amounts as printed; its number, where
+// it went and its inputs are filled in as it is issued.
+Record estimateRecord(report::Calculator calculator, const QDate &date, const CustomerTexts &first,
+                      double total, double vatRate);
 
 // What the register shows: records whose customer, objects or number hold the text (in any
 // case), dated within the range (a null date leaves that end open).
