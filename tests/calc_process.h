@@ -37,6 +37,9 @@ inline Outcome run(const QString &program, const QStringList &args, const char *
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("LC_ALL", locale);
     env.insert("XDG_DATA_HOME", dataHome);
+    // Nothing of a run lands in the real home folder.
+    env.insert("XDG_CONFIG_HOME", "/nonexistent/dalko-tests/config");
+    env.insert("HOME", "/nonexistent/dalko-tests/home");
     for (const char *display : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(display);
     env.insert("CUPS_SERVER", "/nonexistent/dalko-tests/cups.sock");
