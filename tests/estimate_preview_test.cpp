@@ -37,7 +37,6 @@
 namespace dalko::test {
 namespace {
 
-const QString Title = QStringLiteral("НП ДАЛКО - Vivazuzudud|");
 const QString Incomplete = QStringLiteral("Расчет стоимости не завершен, смета не сформирована. ");
 
 QByteArray contents(const QString &path)
@@ -230,12 +229,13 @@ TEST_F(EstimatePreviewTest, AnSvgPictureNamingAPipeEndsInTheErrorBox)
     timer.start();
     EXPECT_FALSE(withPreview(&program->TProg_F3(), [](auto &) {}));
     EXPECT_LT(timer.elapsed(), 5000);
-    EXPECT_EQ(takeMessages(),
-              QStringList{Title + QStringLiteral("Смета не сформирована: рисунок \"%1\" шаблона "
-                                                 "сметы в формате SVG, а смета показывает только "
-                                                 "рисунки из точек: сохраните его как PNG или "
-                                                 "JPEG.")
-                                      .arg(svg)});
+    EXPECT_EQ(
+        takeMessages(),
+        QStringList{BoxTitle + QStringLiteral("Смета не сформирована: рисунок \"%1\" шаблона "
+                                              "сметы в формате SVG, а смета показывает только "
+                                              "рисунки из точек: сохраните его как PNG или "
+                                              "JPEG.")
+                                   .arg(svg)});
     QFile::remove(form);
     EXPECT_TRUE(withPreview(&program->TProg_F3(), [](auto &) {}));
     EXPECT_EQ(takeMessages(), QStringList());
@@ -259,9 +259,10 @@ TEST_F(EstimatePreviewTest, WhatTheTemplateLeftOutIsSaidOnceTheEstimateIsMade)
     }
     enterGeneralWorkedExample();
     EXPECT_TRUE(withPreview(&program->TProg_F3(), [](auto &) {}));
-    EXPECT_EQ(takeMessages(), QStringList{Title + "Предупреждение: в шаблоне сметы нет меток "
-                                                  "#прописью& — их значения в смету не попали. "
-                                                  "Проверьте шаблон: dalko-calc --check-template"});
+    EXPECT_EQ(takeMessages(),
+              QStringList{BoxTitle + "Предупреждение: в шаблоне сметы нет меток "
+                                     "#прописью& — их значения в смету не попали. "
+                                     "Проверьте шаблон: dalko-calc --check-template"});
 }
 
 TEST_F(EstimatePreviewTest, AnIncompleteCalculationIsRefusedUntilItCompletes)
@@ -269,11 +270,11 @@ TEST_F(EstimatePreviewTest, AnIncompleteCalculationIsRefusedUntilItCompletes)
     program->TProg_F().Edit2->setText("");
     enterGeneralWorkedExample();
     const QString failure = QStringLiteral("'' is not a valid floating point value.");
-    EXPECT_EQ(takeMessages(), QStringList{Title + failure});
+    EXPECT_EQ(takeMessages(), QStringList{BoxTitle + failure});
     click(program->TProg_F3().Button1);
-    EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + failure});
+    EXPECT_EQ(takeMessages(), QStringList{BoxTitle + Incomplete + failure});
     EXPECT_FALSE(withPreview(&program->TProg_F3(), [](auto &) {}));
-    EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + failure});
+    EXPECT_EQ(takeMessages(), QStringList{BoxTitle + Incomplete + failure});
 
     program->TProg_F().Edit2->setText("30000");
     activate(&program->TProg_F());
@@ -290,7 +291,7 @@ TEST_F(EstimatePreviewTest, ATotalOutsideTheNormTableIsIncomplete)
     const QStringList boxes = takeMessages();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_FALSE(withPreview(&program->TProg_F3(), [](auto &) {}));
-    EXPECT_EQ(takeMessages(), QStringList{Title + Incomplete + boxes[0].mid(Title.size())});
+    EXPECT_EQ(takeMessages(), QStringList{BoxTitle + Incomplete + boxes[0].mid(BoxTitle.size())});
 
     // A list change recomputes and lifts the refusal once the total is back in the table.
     program->TProg_F2().Edits[0]->setText("290,276");
@@ -316,7 +317,7 @@ TEST_F(EstimatePreviewTest, AFailedSaveKeepsTheExistingFile)
     }));
     const QStringList boxes = takeMessages();
     ASSERT_EQ(boxes.size(), 1);
-    EXPECT_TRUE(boxes.back().startsWith(Title + "Cannot create file \"" + existing + "\"."))
+    EXPECT_TRUE(boxes.back().startsWith(BoxTitle + "Cannot create file \"" + existing + "\"."))
         << boxes.back().toStdString();
     EXPECT_EQ(contents(existing), "the firm's earlier estimate");
 
@@ -333,7 +334,7 @@ TEST_F(EstimatePreviewTest, AFailedSaveKeepsTheExistingFile)
     const QStringList refusals = takeMessages();
     EXPECT_EQ(refusals.size(), readOnlyHolds ? 2 : 1);
     for (const QString &box : refusals)
-        EXPECT_TRUE(box.startsWith(Title + "Cannot create file")) << box.toStdString();
+        EXPECT_TRUE(box.startsWith(BoxTitle + "Cannot create file")) << box.toStdString();
     EXPECT_EQ(contents(existing), "the firm's earlier estimate");
 }
 

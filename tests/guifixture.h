@@ -4,6 +4,7 @@
 // a watcher answers modal boxes and dialogs and records what they said, so that a test that
 // expects no error fails when one pops up.
 
+#include "errorbox.h"
 #include "program.h"
 
 #include <QFileDialog>
@@ -31,6 +32,9 @@ class EstimatePreview;
 } // namespace dalko
 
 namespace dalko::test {
+
+// How the watcher records an error box: its caption, "|", its text.
+inline const QString BoxTitle = ApplicationTitle + u'|';
 
 class ModalWatcher {
   public:

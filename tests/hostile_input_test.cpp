@@ -42,11 +42,11 @@ QString expectedBox(Outcome outcome, const QString &text)
 {
     switch (outcome) {
     case Outcome::NotConverted:
-        return ApplicationTitle + u'|' + errorBoxText(messages::notAFloat(text));
+        return BoxTitle + errorBoxText(messages::notAFloat(text));
     case Outcome::Invalid:
-        return ApplicationTitle + u'|' + errorBoxText(messages::invalidOperation());
+        return BoxTitle + errorBoxText(messages::invalidOperation());
     case Outcome::Overflow:
-        return ApplicationTitle + u'|' + errorBoxText(messages::overflow());
+        return BoxTitle + errorBoxText(messages::overflow());
     case Outcome::Computes:
         break;
     }
@@ -173,8 +173,7 @@ TEST_F(Hostile, ConsumptionBeyondTheNormTableIsRefusedOnTheCostPage)
         EXPECT_EQ(program->TProg_F2().Label40->text(), numberToText(total, u',') + " т.у.т.")
             << context;
         EXPECT_EQ(takeMessages(),
-                  QStringList{ApplicationTitle + u'|' +
-                              errorBoxText(general::normUndefinedMessage(total, u','))})
+                  QStringList{BoxTitle + errorBoxText(general::normUndefinedMessage(total, u','))})
             << context;
         EXPECT_EQ(program->TProg_F3().Label11->text(), "0 руб.") << context;
         expectNoInfiniteLabels(context);

@@ -22,8 +22,6 @@
 namespace dalko::test {
 namespace {
 
-const QString Title = QStringLiteral("НП ДАЛКО - Vivazuzudud|");
-
 // Without a print server of the test's own, the program sees no printer at all.
 class Printing : public GuiTest {};
 
@@ -36,7 +34,7 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
     click(program->TProg_F3().Button1);
     const QStringList seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].startsWith(Title + "В системе не установлен ни один принтер"))
+    EXPECT_TRUE(seen[0].startsWith(BoxTitle + "В системе не установлен ни один принтер"))
         << seen[0].toStdString();
 }
 
@@ -44,11 +42,11 @@ TEST_F(Printing, AnUnconvertiblePercentageStopsTheBoilerEstimateFirst)
 {
     program->TT_F1().Edit3->setText("");
     activate(&program->TT_F2());
-    EXPECT_EQ(takeMessages(), QStringList{Title + "'' is not a valid floating point value."});
+    EXPECT_EQ(takeMessages(), QStringList{BoxTitle + "'' is not a valid floating point value."});
     click(program->TT_F2().Button1);
     EXPECT_EQ(takeMessages(),
-              QStringList{Title + "Расчет стоимости не завершен, смета не сформирована. "
-                                  "'' is not a valid floating point value."});
+              QStringList{BoxTitle + "Расчет стоимости не завершен, смета не сформирована. "
+                                     "'' is not a valid floating point value."});
 }
 
 // Run by print_test.sh with a private cupsd whose default printer writes to DALKO_PRINT_JOB.

@@ -23,8 +23,6 @@
 namespace dalko::test {
 namespace {
 
-const QString Title = QStringLiteral("НП ДАЛКО - Vivazuzudud|");
-
 QByteArray windowsLines(const QStringList &lines)
 {
     QByteArray bytes;
@@ -158,7 +156,7 @@ TEST_F(ReportPages, SaveThatCannotBeCreatedSaysSo)
     saveBoilerAs("нет такой папки/отчет");
     const QStringList seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
-    EXPECT_TRUE(seen[0].startsWith(Title + "Cannot create file \"" +
+    EXPECT_TRUE(seen[0].startsWith(BoxTitle + "Cannot create file \"" +
                                    path("нет такой папки/отчет.rvj") + "\". "))
         << seen[0].toStdString();
 }
@@ -194,11 +192,12 @@ TEST_F(ReportPages, LinesNotTakenAsWrittenAreNamed)
     EXPECT_EQ(program->TProg_F2().fuel.ReferenceFuel[3], 0);
     EXPECT_EQ(program->TProg_F3().ComboBox4->currentIndex(), -1);
     EXPECT_EQ(takeMessages(),
-              QStringList{Title + "Файл отчета загружен, но не всё в нем понятно:\n"
-                                  "строка 8, \"1 234,5\": не число, считается 0\n"
-                                  "строка 11, \"1e18\": слишком велико для расчета, считается 0\n"
-                                  "строка 20, \"99\": такого пункта в списке нет (пунктов: 2), "
-                                  "ничего не выбрано"});
+              QStringList{BoxTitle +
+                          "Файл отчета загружен, но не всё в нем понятно:\n"
+                          "строка 8, \"1 234,5\": не число, считается 0\n"
+                          "строка 11, \"1e18\": слишком велико для расчета, считается 0\n"
+                          "строка 20, \"99\": такого пункта в списке нет (пунктов: 2), "
+                          "ничего не выбрано"});
 
     for (int n : {7, 8, 9, 10, 11, 12, 13, 14, 15, 21})
         lines[n] = "";
@@ -320,14 +319,14 @@ TEST_F(ReportPages, RefusedFilesChangeNothing)
     // A short file: the first missing list index stops it before anything is assigned.
     writeBytes(path("short.rvj"), windowsLines(general.mid(0, 10)));
     loadGeneral("short.rvj");
-    EXPECT_EQ(takeMessages(), QStringList{Title + "'''' is not a valid integer value."});
+    EXPECT_EQ(takeMessages(), QStringList{BoxTitle + "'''' is not a valid integer value."});
     EXPECT_EQ(generalState(), generalBefore);
 
     loadGeneral("нет такого.rvj");
     seen = takeMessages();
     ASSERT_EQ(seen.size(), 1);
     EXPECT_TRUE(
-        seen[0].startsWith(Title + "Cannot open file \"" + path("нет такого.rvj") + "\". "));
+        seen[0].startsWith(BoxTitle + "Cannot open file \"" + path("нет такого.rvj") + "\". "));
 
     // A pipe with no writer and an endless device: refused at once, the pages as they were.
     ASSERT_EQ(mkfifo(QFile::encodeName(path("pipe.rvj")).constData(), 0600), 0);
@@ -336,7 +335,7 @@ TEST_F(ReportPages, RefusedFilesChangeNothing)
         click(program->TProg_F().Button2);
         seen = takeMessages();
         ASSERT_EQ(seen.size(), 1) << name.toStdString();
-        EXPECT_TRUE(seen[0].startsWith(Title + "Cannot open file \"" + name + "\". "))
+        EXPECT_TRUE(seen[0].startsWith(BoxTitle + "Cannot open file \"" + name + "\". "))
             << seen[0].toStdString();
         EXPECT_EQ(generalState(), generalBefore);
     }
@@ -355,9 +354,10 @@ TEST_F(ReportPages, IndexOutsideItsListSelectsNothing)
     EXPECT_EQ(program->TProg_F3().ComboBox2->currentIndex(), -1);
     EXPECT_EQ(program->TProg_F3().ComboBox3->currentIndex(), 1);
     // Only the index outside the list is named: -1 is the list with nothing chosen.
-    EXPECT_EQ(takeMessages(), QStringList{Title + "Файл отчета загружен, но не всё в нем понятно:\n"
-                                                  "строка 17, \"99\": такого пункта в списке нет "
-                                                  "(пунктов: 49), ничего не выбрано"});
+    EXPECT_EQ(takeMessages(),
+              QStringList{BoxTitle + "Файл отчета загружен, но не всё в нем понятно:\n"
+                                     "строка 17, \"99\": такого пункта в списке нет "
+                                     "(пунктов: 49), ничего не выбрано"});
 }
 
 TEST_F(ReportPages, LoadedTextsStayInLockedCustomerFields)
