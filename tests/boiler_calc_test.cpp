@@ -1,5 +1,6 @@
 #include "boiler/boilercalc.h"
 #include "vatlaw.h"
+#include "worked_examples.h"
 
 #include "error_message.h"
 #include "qstring_print.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace dalko;
+using namespace dalko::test;
 using dalko::test::errorMessage;
 using namespace dalko::boiler;
 
@@ -18,8 +20,8 @@ namespace {
 RecalcInputs defaults()
 {
     RecalcInputs in;
-    in.vatRate = EstimateTerms{QDate(2018, 12, 31), std::nullopt}.vatRate();
-    in.financial = {"30000", "35", "35", "15"};
+    in.vatRate = EstimateTerms{MethodDate, std::nullopt}.vatRate();
+    in.financial = ExampleFinancial;
     in.decimal = u',';
     return in;
 }
@@ -34,7 +36,7 @@ Quantities defaultFactors()
 TEST(BoilerCost, DefaultInputsToTheKopeck)
 {
     Quantities q = defaultFactors();
-    EXPECT_EQ(recalculate(defaults(), q), "57926,51");
+    EXPECT_EQ(recalculate(defaults(), q), BoilerTotal);
     EXPECT_EQ(q.HourlyWage, 178.57);
     EXPECT_EQ(q.LabourCost, 21687.33);
     EXPECT_EQ(q.OverheadSum, 7590.57);
@@ -51,12 +53,12 @@ TEST(BoilerCost, DefaultInputsAtTheRateOf2026)
     RecalcInputs in = defaults();
     in.vatRate = EstimateTerms{QDate(2026, 12, 10), std::nullopt}.vatRate();
     Quantities q = defaultFactors();
-    EXPECT_EQ(recalculate(in, q), "59890,13");
+    EXPECT_EQ(recalculate(in, q), BoilerTotal2026);
     EXPECT_EQ(q.VatRate, 0.22);
     EXPECT_EQ(q.VatSum, 9999.87);
     EXPECT_EQ(numberToText(q.CostWithVat, u','), "55453,82");
     EXPECT_EQ(q.ExpertiseSum, 4436.31);
-    EXPECT_EQ(numberToText(q.TotalCost, u','), "59890,13");
+    EXPECT_EQ(numberToText(q.TotalCost, u','), BoilerTotal2026);
 }
 
 TEST(BoilerCost, Options)

@@ -1,4 +1,5 @@
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "T_U1.h"
 #include "T_U2.h"
@@ -46,7 +47,7 @@ TEST_F(BoilerPages, StartsLikeTheGeneralFirstPage)
 TEST_F(BoilerPages, EveryPickRecalculatesAtOnce)
 {
     activate(&t2());
-    EXPECT_EQ(t2().Label11->text(), "57926,51");
+    EXPECT_EQ(t2().Label11->text(), BoilerTotal);
     EXPECT_EQ(QApplication::focusWidget(), t2().Button1);
     pick(t2().ComboBox5, 1); // без НДС
     EXPECT_EQ(t2().Label11->text(), "49090,27");
@@ -73,7 +74,7 @@ TEST_F(BoilerPages, FactorsChangeOnlyThroughTheirLists)
     t2().ComboBox1->setCurrentIndex(5); // from code: no handler
     t2().Recalculate();
     EXPECT_EQ(t2().quantities.BoilerNorm, 90);
-    EXPECT_EQ(t2().Label11->text(), "57926,51");
+    EXPECT_EQ(t2().Label11->text(), BoilerTotal);
 
     pick(t2().ComboBox1, 1); // the user's pick: 7 boilers
     EXPECT_EQ(t2().quantities.BoilerNorm, 355);

@@ -3,6 +3,7 @@
 // pages and the process must print the same quantities, labels, replacements and saved lines.
 
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Prog_U2.h"
 #include "Prog_U3.h"
@@ -138,7 +139,7 @@ TEST_F(CalcAgreement, AwkwardFiles)
 {
     auto general = [](std::initializer_list<std::pair<int, const char *>> changes) {
         QStringList lines = GeneralDefaults;
-        lines[7] = "290,276";
+        lines[7] = ExampleGas;
         for (const auto &[number, text] : changes)
             lines[number - 1] = QString::fromUtf8(text);
         return lines;

@@ -3,6 +3,7 @@
 
 #include "file_size_limit.h"
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Prog_U.h"
 #include "Prog_U2.h"
@@ -65,7 +66,7 @@ class EstimatePreviewTest : public GuiTest {
 
     void enterGeneralWorkedExample()
     {
-        program->TProg_F2().Edits[0]->setText("290,276");
+        program->TProg_F2().Edits[0]->setText(ExampleGas);
         activate(&program->TProg_F3());
     }
 
@@ -294,7 +295,7 @@ TEST_F(EstimatePreviewTest, ATotalOutsideTheNormTableIsIncomplete)
     EXPECT_EQ(takeMessages(), QStringList{BoxTitle + Incomplete + boxes[0].mid(BoxTitle.size())});
 
     // A list change recomputes and lifts the refusal once the total is back in the table.
-    program->TProg_F2().Edits[0]->setText("290,276");
+    program->TProg_F2().Edits[0]->setText(ExampleGas);
     program->TProg_F3().ComboBox3->setCurrentIndex(1);
     emit program->TProg_F3().ComboBox3->Change();
     EXPECT_EQ(takeMessages(), QStringList());

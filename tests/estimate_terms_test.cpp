@@ -2,6 +2,7 @@
 // that date or fixed by the firm.
 
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Prog_U2.h"
 #include "Prog_U3.h"
@@ -36,19 +37,19 @@ TEST_F(EstimateTermsTest, TheDateChosenSetsTheRateAndRecomputesAtOnce)
     TT_F2 &page = program->TT_F2();
     activate(&page);
     EXPECT_EQ(page.VatCaption->text(), "НДС 18 % на 31.12.2018");
-    EXPECT_EQ(page.Label11->text(), "57926,51");
+    EXPECT_EQ(page.Label11->text(), BoilerTotal);
 
     ASSERT_TRUE(chooseEstimateTerms(page, QDate(2026, 1, 5)));
     EXPECT_EQ(page.VatCaption->text(), "НДС 22 % на 05.01.2026");
-    EXPECT_EQ(page.Label11->text(), "59890,13");
+    EXPECT_EQ(page.Label11->text(), BoilerTotal2026);
     EXPECT_EQ(replacement(page, "#ЧИСЛО&"), "05.01.2026");
     EXPECT_EQ(replacement(page, "#Nds&"), "22%");
 
     TProg_F3 &general = program->TProg_F3();
-    program->TProg_F2().Edits[0]->setText("290,276");
+    program->TProg_F2().Edits[0]->setText(ExampleGas);
     activate(&general);
     EXPECT_EQ(general.VatCaption->text(), "НДС 22 % на 05.01.2026");
-    EXPECT_EQ(general.Label11->text(), "118350,13 руб");
+    EXPECT_EQ(general.Label11->text(), GeneralTotal2026 + " руб");
     ASSERT_TRUE(chooseEstimateTerms(general, QDate(2025, 12, 31)));
     EXPECT_EQ(general.VatCaption->text(), "НДС 20 % на 31.12.2025");
     EXPECT_EQ(general.Label11->text(), "116409,96 руб");
@@ -76,9 +77,9 @@ TEST_F(EstimateTermsTest, ThePreviewCarriesTheNewFiguresAndDate)
     text.start("pdftotext", {pdf, "-"});
     ASSERT_TRUE(text.waitForFinished());
     const QString printed = QString::fromUtf8(text.readAllStandardOutput());
-    for (const char *value : {"05.01.2026", "22%", "9999,87", "59890,13"})
-        EXPECT_TRUE(printed.contains(QString::fromUtf8(value))) << value;
-    EXPECT_FALSE(printed.contains("57926,51"));
+    for (const QString &value : QStringList{"05.01.2026", "22%", "9999,87", BoilerTotal2026})
+        EXPECT_TRUE(printed.contains(value)) << value.toStdString();
+    EXPECT_FALSE(printed.contains(BoilerTotal));
     EXPECT_EQ(takeMessages(), QStringList());
 }
 
@@ -118,7 +119,7 @@ TEST_F(EstimateTermsTest, ARateThatIsNoRateIsRefusedAndChangesNothing)
                               "например 20 или 22."});
     }
     EXPECT_EQ(page.VatCaption->text(), "НДС 18 % на 31.12.2018");
-    EXPECT_EQ(page.Label11->text(), "57926,51");
+    EXPECT_EQ(page.Label11->text(), BoilerTotal);
 }
 
 } // namespace

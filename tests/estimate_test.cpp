@@ -4,6 +4,7 @@
 #include "estimate/templatecheck.h"
 #include "estimate/templatefiles.h"
 #include "vatlaw.h"
+#include "worked_examples.h"
 
 #include "error_message.h"
 #include "qstring_print.h"
@@ -28,6 +29,7 @@
 #include <gtest/gtest.h>
 
 using namespace dalko;
+using namespace dalko::test;
 using namespace dalko::estimate;
 
 namespace {
@@ -50,14 +52,14 @@ QString valueOf(const QList<Replacement> &list, const QString &placeholder)
 }
 
 // The method's worked example, by default dated in the years of its 18 %.
-GeneralInputs generalExample(const QDate &date = QDate(2018, 12, 31))
+GeneralInputs generalExample(const QDate &date = MethodDate)
 {
     GeneralInputs in;
-    in.first = {"ООО «Заказчик»", "г. Зарбинск", "Школа", {"30000", "35", "35", "15"}};
+    in.first = {"ООО «Заказчик»", "г. Зарбинск", "Школа", ExampleFinancial};
     in.fuelTotal = 100;
     in.baseNorm = 200;
     general::CostInputs cost;
-    cost.financial = {"30000", "35", "35", "15"};
+    cost.financial = ExampleFinancial;
     cost.baseNorm = 200;
     cost.fuelTotal = 100;
     cost.area = "1000";
@@ -96,7 +98,7 @@ TEST(GeneralEstimate, WorkedExample)
                                "105990,55",
                                "8%",
                                "8479,24",
-                               "114469,79",
+                               GeneralTotal,
                                "ООО «Заказчик»",
                                "42856,8",
                                "100",
@@ -113,7 +115,7 @@ TEST(GeneralEstimate, WorkedExample)
                                "89822,5",
                                "НДС",
                                "105990,55",
-                               "114469,79",
+                               GeneralTotal,
                                "Сметорий. Кэ=8% Таблица 1",
                                "Школа",
                                "г. Зарбинск",
@@ -133,7 +135,7 @@ TEST(GeneralEstimate, WorkedExampleDated2026)
     EXPECT_EQ(valueOf(list, "#НДС&"), "19760,95");
     EXPECT_EQ(valueOf(list, "#суммаИНДС&"), "109583,45");
     EXPECT_EQ(valueOf(list, "#ЭКС&"), "8766,68");
-    EXPECT_EQ(valueOf(list, "#суммаИНДСЭКС&"), "118350,13");
+    EXPECT_EQ(valueOf(list, "#суммаИНДСЭКС&"), GeneralTotal2026);
     EXPECT_EQ(valueOf(list, "#прописью&"),
               "Сто восемнадцать тысяч триста пятьдесят рублей 13 копеек");
 }
@@ -169,17 +171,17 @@ TEST(GeneralEstimate, WithoutVatAndWithoutExpertise)
 }
 
 // The page's defaults, by default dated in the years of the method's 18 %.
-BoilerInputs boilerDefaults(const QDate &date = QDate(2018, 12, 31))
+BoilerInputs boilerDefaults(const QDate &date = MethodDate)
 {
     BoilerInputs in;
-    in.first = {"не задано", "не задано", "не задано", {"30000", "35", "35", "15"}};
+    in.first = {"не задано", "не задано", "не задано", ExampleFinancial};
     in.boilerCount = "1";
     in.boilerKind = "Котельная с водогрейными котлами";
     in.capacity = "менее 0,5 Гкал/час";
     in.firingModes = "1";
     boiler::setDefaultFactors(in.cost);
     boiler::RecalcInputs recalc;
-    recalc.financial = {"30000", "35", "35", "15"};
+    recalc.financial = ExampleFinancial;
     recalc.decimal = u',';
     recalc.vatRate = EstimateTerms{date, std::nullopt}.vatRate();
     boiler::recalculate(recalc, in.cost);
@@ -226,7 +228,7 @@ TEST(BoilerEstimate, DefaultInputs)
                                "53635,66",
                                "Сметорий. Кэ=8% Таблица №1",
                                "4290,85",
-                               "57926,51",
+                               BoilerTotal,
                                "Пятьдесят семь тысяч девятьсот двадцать шесть рублей 51 копейка"};
     EXPECT_EQ(values(list), expected);
     EXPECT_EQ(list[19].placeholder, "#NakR&");
@@ -240,7 +242,7 @@ TEST(BoilerEstimate, DefaultInputsDated2026)
     EXPECT_EQ(valueOf(list, "#Nds&"), "22%");
     EXPECT_EQ(valueOf(list, "#НДС&"), "9999,87");
     EXPECT_EQ(valueOf(list, "#сумм9&"), "55453,82");
-    EXPECT_EQ(valueOf(list, "#сумм10&"), "59890,13");
+    EXPECT_EQ(valueOf(list, "#сумм10&"), BoilerTotal2026);
 }
 
 TEST(BoilerEstimate, SplitLabourCanDifferByAKopeck)
@@ -249,7 +251,7 @@ TEST(BoilerEstimate, SplitLabourCanDifferByAKopeck)
     boiler::chooseBoilerCount(1, in.cost);
     boiler::chooseCapacity(0, in.cost);
     boiler::RecalcInputs recalc;
-    recalc.financial = {"30000", "35", "35", "15"};
+    recalc.financial = ExampleFinancial;
     recalc.decimal = u',';
     recalc.vatRate = 0.18;
     boiler::recalculate(recalc, in.cost);
@@ -357,8 +359,8 @@ TEST_F(Filler, KeepsTheFormatOfThePlaceholder)
 {
     DocumentFiller filler;
     filler.open(fixture("<p>обычный <b><span style=\"font-size:20pt\">#итог&</span></b></p>"));
-    filler.replaceAll("#итог&", "57926,51");
-    const QTextCursor found = filler.document().find("57926,51");
+    filler.replaceAll("#итог&", BoilerTotal);
+    const QTextCursor found = filler.document().find(BoilerTotal);
     ASSERT_FALSE(found.isNull());
     EXPECT_EQ(found.charFormat().fontWeight(), QFont::Bold);
     EXPECT_EQ(found.charFormat().fontPointSize(), 20);
@@ -400,7 +402,7 @@ TEST_F(Filler, WritesPdfAndOdtWithEveryValue)
     DocumentFiller filler;
     filler.open(fixture("<h1>Смета</h1><table border=\"1\"><tr><td>Итого</td><td>#итог& "
                         "руб.</td></tr></table><p style=\"page-break-before:always\">#итог&</p>"));
-    filler.replaceAll("#итог&", "57926,51");
+    filler.replaceAll("#итог&", BoilerTotal);
     const QByteArray pdf = filler.pdfBytes();
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_EQ(filler.document().pageCount(), 2);
@@ -410,7 +412,7 @@ TEST_F(Filler, WritesPdfAndOdtWithEveryValue)
     if (!installed("pdftotext"))
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     const QString printed = output("pdftotext", {writeFile(dir.filePath("смета.pdf"), pdf), "-"});
-    EXPECT_TRUE(printed.contains("57926,51 руб.")) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(BoilerTotal + " руб.")) << printed.toStdString();
     EXPECT_TRUE(printed.contains("Смета"));
     EXPECT_EQ(printed.count(u'\f'), 2); // one form feed after each page
 }
@@ -430,7 +432,7 @@ TEST_F(Filler, OdtCarriesThePrintsLayout)
         "<thead><tr><td width=\"25%\" valign=\"top\">№</td><td width=\"75%\">Имя</td></tr></thead>"
         "<tr><td colspan=\"2\" valign=\"middle\">#итог&</td></tr></table>"
         "<p style=\"page-break-before:always\"><img src=\"logo.png\" width=\"96\"></p>"));
-    filler.replaceAll("#итог&", "57926,51");
+    filler.replaceAll("#итог&", BoilerTotal);
     filler.replaceAll("#два&", "а  б"); // blanks a word processor would collapse
     const QByteArray odt = filler.odtBytes();
     QBuffer buffer;
@@ -473,7 +475,7 @@ TEST_F(Filler, OdtCarriesThePrintsLayout)
     EXPECT_TRUE(content.contains(R"(fo:border-top="0.265mm solid #000000")"));
     EXPECT_TRUE(content.contains(R"(style:vertical-align="top")"));
     EXPECT_TRUE(content.contains(R"(style:vertical-align="middle")"));
-    EXPECT_TRUE(content.contains("57926,51"));
+    EXPECT_TRUE(content.contains(BoilerTotal));
     // The page break, and the picture inside the file at its size (96 px: 25.4 mm).
     EXPECT_TRUE(content.contains(R"(fo:break-before="page")"));
     EXPECT_TRUE(content.contains(R"(svg:width="25.400mm" svg:height="12.700mm")"))
@@ -544,7 +546,7 @@ TEST_F(Filler, RefusedResourcesGiveAnEmptyPictureAndNeverBlock)
                         fifo.toUtf8() +
                         "\"><img src=\"file:///dev/zero\"><img src=\"/dev/urandom\">"
                         "<img src=\"broken.png\"><img src=\"missing.png\">#итог&</p>"));
-    filler.replaceAll("#итог&", "57926,51");
+    filler.replaceAll("#итог&", BoilerTotal);
     EXPECT_TRUE(filler.pdfBytes().startsWith("%PDF"));
     for (const char *name : {"pipe.png", "/dev/zero", "broken.png", "missing.png"}) {
         const QVariant picture =

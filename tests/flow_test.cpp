@@ -1,4 +1,5 @@
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Logo_U.h"
 #include "Prog_U.h"
@@ -142,7 +143,7 @@ TEST_F(Flow, BoilerCalculatorForwardAndBack)
     click(program->TT_F1().Button1);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TT_F2()));
     EXPECT_EQ(visibleWindows(), QList<QWidget *>{&program->TT_F2()});
-    EXPECT_EQ(program->TT_F2().Label11->text(), "57926,51");
+    EXPECT_EQ(program->TT_F2().Label11->text(), BoilerTotal);
     EXPECT_EQ(QApplication::focusWidget(), program->TT_F2().Button1);
     click(program->TT_F2().Button2);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&program->TT_F1()));
@@ -166,7 +167,7 @@ TEST_F(Flow, ComingBackFromAnotherProgramRunsFormActivate)
     program->TT_F1().Edit2->setText("60000");
     activate(&program->TT_F2());
     EXPECT_EQ(program->TT_F2().quantities.HourlyWage, 357.14);
-    EXPECT_NE(program->TT_F2().Label11->text(), "57926,51");
+    EXPECT_NE(program->TT_F2().Label11->text(), BoilerTotal);
 }
 
 TEST_F(Flow, SplashIsCentred)

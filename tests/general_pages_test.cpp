@@ -1,4 +1,5 @@
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Prog_U.h"
 #include "Prog_U2.h"
@@ -22,7 +23,7 @@ class GeneralPages : public GuiTest {
     TProg_F3 &f3() { return program->TProg_F3(); }
 
     // A total of exactly 100 т.у.т., whose norm is 200.
-    void consumeHundredTonnes() { f2().Edits[0]->setText(QStringLiteral("290,276")); }
+    void consumeHundredTonnes() { f2().Edits[0]->setText(ExampleGas); }
 };
 
 TEST_F(GeneralPages, CustomerNotGivenLocksTheThreeFields)
@@ -140,7 +141,7 @@ TEST_F(GeneralPages, WorkedExampleOnTheCostPage)
     EXPECT_EQ(q.CostWithVat, 105990.55);
     EXPECT_EQ(q.ExpertiseSum, 8479.24);
     EXPECT_EQ(f3().Label7->text(), "105,99 руб/кв.м");
-    EXPECT_EQ(f3().Label11->text(), "114469,79 руб");
+    EXPECT_EQ(f3().Label11->text(), GeneralTotal + " руб");
     EXPECT_EQ(QApplication::focusWidget(), f3().Button1);
 }
 
@@ -178,7 +179,7 @@ TEST_F(GeneralPages, TypingTheAreaChangesOnlyTheCostPerMetre)
     f1().Edit2->setText(QStringLiteral("60000"));
     type(f3().Edit1, QStringLiteral("0"));
     EXPECT_EQ(f3().Label7->text(), "10,6 руб/кв.м");
-    EXPECT_EQ(f3().Label11->text(), "114469,79 руб");
+    EXPECT_EQ(f3().Label11->text(), GeneralTotal + " руб");
     f3().Edit1->setText(QStringLiteral("abc"));
     EXPECT_EQ(f3().Label7->text(), "0 руб/кв.м");
 }
@@ -195,7 +196,7 @@ TEST_F(GeneralPages, TypedListTextAsksForABranch)
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_EQ(seen.back(),
               "НП ДАЛКО - Vivazuzudud|Выберите отраслевую принадлежность объекта из списка.");
-    EXPECT_EQ(f3().Label11->text(), "114469,79 руб");
+    EXPECT_EQ(f3().Label11->text(), GeneralTotal + " руб");
 }
 
 TEST_F(GeneralPages, UnconvertibleFieldShowsTheErrorAndKeepsEarlierSteps)

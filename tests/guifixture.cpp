@@ -1,4 +1,5 @@
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Logo_U.h"
 #include "costpage.h"
@@ -77,7 +78,7 @@ void GuiTest::SetUp()
     program = std::make_unique<Program>();
     // The method's worked examples are dated in the years of its 18 %: no test depends on the
     // day it runs.
-    program->estimateTerms = {QDate(2018, 12, 31), std::nullopt};
+    program->estimateTerms = {MethodDate, std::nullopt};
     program->createWindows();
     program->TLogo_F().Timer1->stop();
 }

@@ -4,6 +4,7 @@
 // was not recorded.
 
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Prog_U.h"
 #include "Prog_U2.h"
@@ -64,7 +65,7 @@ class JournalWindowTest : public GuiTest {
         settings().setValue(QStringLiteral("journal"), location);
     }
 
-    void enterGeneral(const QString &customer, const QString &fuel = QStringLiteral("290,276"))
+    void enterGeneral(const QString &customer, const QString &fuel = ExampleGas)
     {
         program->TProg_F().Edit1->setText(customer);
         program->TProg_F().Edit6->setText(QStringLiteral("Школа № 5"));
@@ -145,7 +146,7 @@ TEST_F(JournalWindowTest, AnIssuedEstimateIsFoundByItsCustomerAndOpenedAgain)
     EXPECT_EQ(saved.readAll(), inputs) << "the inputs as \"Сохранить файл отчета\" wrote them";
     EXPECT_TRUE(program->TProg_F().isVisible()) << "the calculator's first page follows";
     EXPECT_EQ(program->TProg_F().Edit1->text(), "ООО «Теплосеть Заречья»");
-    EXPECT_EQ(program->TProg_F2().Edits[0]->text(), "290,276");
+    EXPECT_EQ(program->TProg_F2().Edits[0]->text(), ExampleGas);
     activate(&program->TProg_F3());
     EXPECT_EQ(program->TProg_F3().Label11->text(), total);
 }
@@ -228,7 +229,7 @@ TEST_F(JournalWindowTest, FaultsOfTheJournalNeverCostTheEstimate)
         useJournal(fault.location);
         const QString pdf = dir.filePath(QString::fromUtf8(fault.name) + ".pdf");
         issuePdf(pdf);
-        EXPECT_TRUE(pdfText(pdf).contains("114469,79")) << "the estimate is saved";
+        EXPECT_TRUE(pdfText(pdf).contains(GeneralTotal)) << "the estimate is saved";
         const QStringList said = takeMessages();
         ASSERT_EQ(said.size(), 1);
         EXPECT_TRUE(said.front().startsWith("НП ДАЛКО - Vivazuzudud|" + fault.said))

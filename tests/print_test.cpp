@@ -1,4 +1,5 @@
 #include "guifixture.h"
+#include "worked_examples.h"
 
 #include "Prog_U.h"
 #include "Prog_U2.h"
@@ -29,7 +30,7 @@ TEST_F(Printing, WithoutAPrinterNothingIsPrintedAndTheUserIsTold)
 {
     if (qEnvironmentVariableIsSet("DALKO_PRINT_JOB"))
         GTEST_SKIP() << "a print server is running for the end-to-end test";
-    program->TProg_F2().Edits[0]->setText("290,276");
+    program->TProg_F2().Edits[0]->setText(ExampleGas);
     activate(&program->TProg_F3());
     click(program->TProg_F3().Button1);
     const QStringList seen = takeMessages();
@@ -104,12 +105,12 @@ TEST_F(PrintEndToEnd, GeneralEstimateReachesThePrinter)
     program->TProg_F().CheckBox1->setChecked(false);
     program->TProg_F().Edit1->setText("ООО «Теплосеть»");
     program->TProg_F().Edit6->setText("Котельная №3 и тепловые сети");
-    program->TProg_F2().Edits[0]->setText("290,276");
+    program->TProg_F2().Edits[0]->setText(ExampleGas);
     program->TProg_F3().Edit1->setText("1000");
     activate(&program->TProg_F3());
     const QString printed = print(program->TProg_F3().Button1);
     expectEveryValue(printed, program->TProg_F3().estimateReplacements());
-    EXPECT_TRUE(printed.contains("114469,79"));
+    EXPECT_TRUE(printed.contains(GeneralTotal));
 }
 
 TEST_F(PrintEndToEnd, BoilerEstimateReachesThePrinter)
@@ -117,7 +118,7 @@ TEST_F(PrintEndToEnd, BoilerEstimateReachesThePrinter)
     activate(&program->TT_F2());
     const QString printed = print(program->TT_F2().Button1);
     expectEveryValue(printed, program->TT_F2().estimateReplacements());
-    EXPECT_TRUE(printed.contains("57926,51"));
+    EXPECT_TRUE(printed.contains(BoilerTotal));
 }
 
 TEST_F(PrintEndToEnd, ThePrintCarriesTheDateAndRateChosen)
@@ -126,8 +127,8 @@ TEST_F(PrintEndToEnd, ThePrintCarriesTheDateAndRateChosen)
     ASSERT_TRUE(chooseEstimateTerms(program->TT_F2(), QDate(2026, 1, 5)));
     const QString printed = print(program->TT_F2().Button1);
     expectEveryValue(printed, program->TT_F2().estimateReplacements());
-    for (const char *value : {"05.01.2026", "22%", "59890,13"})
-        EXPECT_TRUE(printed.contains(QString::fromUtf8(value))) << value;
+    for (const QString &value : QStringList{"05.01.2026", "22%", BoilerTotal2026})
+        EXPECT_TRUE(printed.contains(value)) << value.toStdString();
 }
 
 // The preview prints nothing by itself: closed, no job; printed through its print dialog, the

@@ -1,4 +1,5 @@
 #include "vatlaw.h"
+#include "worked_examples.h"
 
 #include "qstring_print.h"
 
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace dalko;
+using namespace dalko::test;
 
 namespace {
 
@@ -16,10 +18,10 @@ TEST(VatLaw, RateInForceOnTheEstimatesDate)
         QDate date;
         double rate;
     };
-    for (const Case &c : {Case{QDate(2004, 1, 1), 0.18}, Case{QDate(2018, 12, 31), 0.18},
-                          Case{QDate(2019, 1, 1), 0.2}, Case{QDate(2025, 12, 31), 0.2},
-                          Case{QDate(2026, 1, 1), 0.22}, Case{QDate(2026, 12, 10), 0.22},
-                          Case{QDate(2040, 7, 1), 0.22}})
+    for (const Case &c :
+         {Case{QDate(2004, 1, 1), 0.18}, Case{MethodDate, 0.18}, Case{QDate(2019, 1, 1), 0.2},
+          Case{QDate(2025, 12, 31), 0.2}, Case{QDate(2026, 1, 1), 0.22},
+          Case{QDate(2026, 12, 10), 0.22}, Case{QDate(2040, 7, 1), 0.22}})
         EXPECT_EQ((EstimateTerms{c.date, std::nullopt}.vatRate()), c.rate)
             << c.date.toString(Qt::ISODate).toStdString();
 }
@@ -35,7 +37,7 @@ TEST(VatLaw, CaptionNamesTheRateAndWhereItComesFrom)
 {
     const NumberFormat russian{u',', QStringLiteral("dd.MM.yyyy")};
     EXPECT_EQ(vatCaption({QDate(2026, 12, 10), std::nullopt}, russian), "НДС 22 % на 10.12.2026");
-    EXPECT_EQ(vatCaption({QDate(2018, 12, 31), std::nullopt}, russian), "НДС 18 % на 31.12.2018");
+    EXPECT_EQ(vatCaption({MethodDate, std::nullopt}, russian), "НДС 18 % на 31.12.2018");
     EXPECT_EQ(vatCaption({QDate(2026, 12, 10), 20}, russian), "НДС 20 % (установлена)");
     EXPECT_EQ(vatCaption({QDate(2026, 12, 10), 12.5}, russian), "НДС 12,5 % (установлена)");
 }
