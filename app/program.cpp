@@ -47,7 +47,7 @@ QWidget *Program::screenAfterSplash()
         return screen;
     errors.run([&] {
         const QStringList lines = report::readFile(m_reportAtStart);
-        const report::Calculator calculator = calculatorOf(lines);
+        const report::Calculator calculator = report::calculatorOf(lines);
         report::showLoadNotes(nullptr, loadReport(calculator, lines));
         screen = calculator == report::Calculator::General
                      ? static_cast<QWidget *>(m_customer.get())
@@ -73,7 +73,7 @@ CostPage &Program::lastPage(report::Calculator calculator) const
 
 QStringList Program::reportLines(report::Calculator calculator) const
 {
-    return report::collect(lastPage(calculator).reportBindings(), regional.decimal);
+    return lastPage(calculator).reportLines();
 }
 
 QStringList Program::loadReport(report::Calculator calculator, const QStringList &lines)
@@ -83,11 +83,6 @@ QStringList Program::loadReport(report::Calculator calculator, const QStringList
         report::assign(page.reportBindings(), calculator, lines, regional.decimal, errors);
     page.reportLoaded();
     return notes;
-}
-
-report::Calculator calculatorOf(const QStringList &lines)
-{
-    return report::isBoilerFile(lines) ? report::Calculator::Boiler : report::Calculator::General;
 }
 
 } // namespace dalko

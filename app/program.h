@@ -63,7 +63,4 @@ struct Program : Session {
     QString m_reportAtStart;
 };
 
-// The calculator of a report file, told by its line 8.
-report::Calculator calculatorOf(const QStringList &lines);
-
 } // namespace dalko

@@ -438,7 +438,7 @@ bool computeGeneral(Steps &steps, const QStringList &file, const Options &option
     run.record =
         journal::estimateRecord(report::Calculator::General, options.terms.date, calculation.first,
                                 result.cost.totalCost().store(), result.cost.VatRate);
-    run.lines = report::generalLines(calculation, format.decimal);
+    run.lines = report::generalLines(calculation);
     return true;
 }
 
@@ -471,8 +471,7 @@ int run(const Options &options)
     QStringList file;
     if (!steps.run([&] { file = report::readFile(options.file); }))
         return 1;
-    const report::Calculator kind = options.kind.value_or(
-        report::isBoilerFile(file) ? report::Calculator::Boiler : report::Calculator::General);
+    const report::Calculator kind = options.kind.value_or(report::calculatorOf(file));
     Run result;
     const bool loaded = kind == report::Calculator::General
                             ? computeGeneral(steps, file, options, format, result)

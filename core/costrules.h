@@ -49,8 +49,14 @@ double expertiseRate(double costWithVat);
 
 // The method's working hours in a month: an hour's wage is the monthly salary over them.
 inline constexpr int WorkingHoursPerMonth = 168;
-// The average monthly salary both calculators start with, as the first page shows it.
+// The first page of either calculator as it starts: the average monthly salary, the overheads,
+// the estimated profit and the regional coefficient (per cent), and the customer's texts while
+// "Заказчик не задан" is ticked.
 inline constexpr char16_t DefaultSalary[] = u"30000";
+inline constexpr char16_t DefaultOverheads[] = u"35";
+inline constexpr char16_t DefaultProfit[] = u"35";
+inline constexpr char16_t DefaultRegional[] = u"15";
+inline constexpr char16_t NotGiven[] = u"не задано";
 
 // The wage of one working hour, brought to kopecks.
 Ext hourlyWage(const QString &salary, QChar decimal);

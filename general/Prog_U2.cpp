@@ -123,18 +123,11 @@ void TProg_F2::EditChange(int row)
 
 void TProg_F2::RecomputeBaseNorm()
 {
-    const bool defined = general::normDefined(fuel.ReferenceFuelTotal);
-    NormWarning->setVisible(!defined);
-    if (!defined) {
-        // A norm from an earlier total must never be priced.
-        fuel.BaseNorm = 0;
-        return;
-    }
+    NormWarning->setVisible(!general::normDefined(fuel.ReferenceFuelTotal));
     general::NormBracket bracket{NormLowerRow, NormUpperRow};
-    general::findNormBracket(fuel.ReferenceFuelTotal, bracket);
+    fuel.BaseNorm = general::baseNorm(fuel.ReferenceFuelTotal, bracket);
     NormLowerRow = bracket.lower;
     NormUpperRow = bracket.upper;
-    fuel.BaseNorm = general::interpolateNorm(fuel.ReferenceFuelTotal, bracket);
 }
 
 report::BoundLines TProg_F2::reportBindings() const

@@ -38,7 +38,7 @@ class CalcAgreement : public GuiTest {
         bool loaded = false;
         program->errors.run([&] {
             file = report::readFile(path);
-            kind = calculatorOf(file);
+            kind = report::calculatorOf(file);
             program->loadReport(kind, file);
             loaded = true;
         });

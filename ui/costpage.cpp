@@ -103,10 +103,15 @@ QString CostPage::templatePath() const
                                   estimate::templateFolders(Session::installDir()));
 }
 
+QStringList CostPage::reportLines()
+{
+    return report::collect(reportBindings(), m_session.regional.decimal);
+}
+
 journal::Record CostPage::estimateRecord()
 {
     journal::Record record = journalRecord();
-    record.inputs = report::encode(report::collect(reportBindings(), m_session.regional.decimal));
+    record.inputs = report::encode(reportLines());
     return record;
 }
 
@@ -177,10 +182,6 @@ void CostPage::Button6Click()
     FormActivate();
 }
 
-void CostPage::Button4Click()
-{
-    report::save(SaveDialog1, report::collect(reportBindings(), m_session.regional.decimal),
-                 m_kind.calculator);
-}
+void CostPage::Button4Click() { report::save(SaveDialog1, reportLines(), m_kind.calculator); }
 
 } // namespace dalko

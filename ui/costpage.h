@@ -42,6 +42,8 @@ class CostPage : public Page {
     virtual QList<estimate::Replacement> estimateReplacements() const = 0;
     // Every line of this calculator's report files, from the first page to this one.
     virtual report::BoundLines reportBindings() = 0;
+    // The lines "Сохранить файл отчета" writes for the calculation on the pages.
+    QStringList reportLines();
     // Runs once a report file has been assigned to the pages.
     virtual void reportLoaded() {}
     // What the register of estimates keeps of the estimate: its date, the texts and amounts

@@ -17,7 +17,6 @@ namespace {
 
 const QString Caption =
     QStringLiteral("Определение стоимости работ в области энергетического обследования.");
-const QString NotGiven = QStringLiteral("не задано");
 
 constexpr Place GroupPlace{8, 177, 1057, 442};
 constexpr FontSpec GroupFont{Face::Times, 16};
@@ -44,9 +43,9 @@ struct FinancialRow {
 constexpr FinancialRow FinancialRows[] = {
     {"Edit2", "Label4", 34, DefaultSalary,
      u"Средний уровень зароботной платы организации руб/мес."},
-    {"Edit3", "Label5", 67, u"35", u"Уровень накладных расходов организации, %"},
-    {"Edit4", "Label6", 100, u"35", u"Сметная прибыль, %"},
-    {"Edit7", "Label7", 133, u"15", u"Районный коэффициент,%"},
+    {"Edit3", "Label5", 67, DefaultOverheads, u"Уровень накладных расходов организации, %"},
+    {"Edit4", "Label6", 100, DefaultProfit, u"Сметная прибыль, %"},
+    {"Edit7", "Label7", 133, DefaultRegional, u"Районный коэффициент,%"},
 };
 constexpr int FinancialEditX = 307;
 constexpr int FinancialLabelX = 445;
@@ -131,7 +130,7 @@ void CustomerPage::CheckBox1Click()
         edit->setEnabled(!notGiven);
     if (notGiven) {
         for (QLineEdit *edit : customer)
-            edit->setText(NotGiven);
+            edit->setText(QString::fromUtf16(NotGiven));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "estimatetermsdialog.h"
 
+#include "settings.h"
+
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,21 +11,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
-#include <QStandardPaths>
 
 namespace dalko {
 
 namespace {
 
 const QString FixedVatKey = QStringLiteral("estimate/fixedVatPercent");
-
-QSettings settings()
-{
-    return QSettings(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-                         QStringLiteral("/dalko.conf"),
-                     QSettings::IniFormat);
-}
 
 QString percentText(double percent, const NumberFormat &format)
 {
@@ -101,13 +94,13 @@ void EstimateTermsDialog::accept()
 
 std::optional<double> storedFixedVatPercent()
 {
-    const QVariant stored = settings().value(FixedVatKey);
+    const QVariant stored = appSettings().value(FixedVatKey);
     return stored.isValid() ? parseVatPercent(stored.toString()) : std::nullopt;
 }
 
 void storeFixedVatPercent(std::optional<double> percent)
 {
-    QSettings stored = settings();
+    QSettings stored = appSettings();
     if (percent)
         stored.setValue(FixedVatKey, QString::number(*percent));
     else

@@ -159,6 +159,14 @@ double interpolateNorm(double total, const NormBracket &bracket)
     return (Ext(lo.norm) + share * (Ext(hi.norm) - lo.norm)).store();
 }
 
+double baseNorm(double total, NormBracket &bracket)
+{
+    if (!normDefined(total))
+        return 0;
+    findNormBracket(total, bracket);
+    return interpolateNorm(total, bracket);
+}
+
 namespace {
 
 double tableCoef(int index, const ListEntry *table, int size, const QString &what)

@@ -54,6 +54,9 @@ struct NormBracket {
 // The bracket is left as it was when none holds it.
 void findNormBracket(double total, NormBracket &bracket);
 double interpolateNorm(double total, const NormBracket &bracket);
+// The base norm of a total, 0 outside the table so that a norm of an earlier total is never
+// priced. The bracket is the search's state, kept from one total to the next.
+double baseNorm(double total, NormBracket &bracket);
 
 struct CostInputs {
     FinancialTexts financial;

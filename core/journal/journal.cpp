@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "numbers.h"
+#include "settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -164,9 +165,7 @@ QString savedAs(const QString &path)
 
 QString defaultLocation()
 {
-    const QSettings settings(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
-                                 QStringLiteral("/dalko.conf"),
-                             QSettings::IniFormat);
+    const QSettings settings = appSettings();
     // An unquoted value with a comma reads back as a list.
     const QString configured =
         settings.value(QStringLiteral("journal")).toStringList().join(u',').trimmed();

@@ -11,8 +11,6 @@ namespace dalko::report {
 
 namespace {
 
-const QString NotGiven = QStringLiteral("не задано");
-
 // A list selects the item of a loaded index, and none for an index outside it.
 int listIndex(const QString &text, int itemCount)
 {
@@ -135,11 +133,12 @@ QStringList loadNotes(Calculator calculator, const QStringList &lines, QChar dec
 
 CustomerTexts startingCustomerTexts()
 {
-    return {NotGiven,
-            NotGiven,
-            NotGiven,
-            {QString::fromUtf16(DefaultSalary), QStringLiteral("35"), QStringLiteral("35"),
-             QStringLiteral("15")}};
+    const QString notGiven = QString::fromUtf16(NotGiven);
+    return {notGiven,
+            notGiven,
+            notGiven,
+            {QString::fromUtf16(DefaultSalary), QString::fromUtf16(DefaultOverheads),
+             QString::fromUtf16(DefaultProfit), QString::fromUtf16(DefaultRegional)}};
 }
 
 GeneralCalculation loadGeneral(const QStringList &lines, QChar decimal)
@@ -173,7 +172,7 @@ BoilerCalculation loadBoiler(const QStringList &lines, QChar decimal)
     return c;
 }
 
-QStringList generalLines(const GeneralCalculation &c, QChar)
+QStringList generalLines(const GeneralCalculation &c)
 {
     QStringList lines = customerLines(c.first);
     for (const QString &consumption : c.consumptions)
@@ -204,11 +203,8 @@ void computeGeneral(const GeneralCalculation &c, const EstimateTerms &terms, QCh
     for (int n = 0; n < general::ResourceCount; ++n)
         fuel.ReferenceFuel[n] = general::referenceFuel(c.consumptions[n], n, decimal);
     fuel.ReferenceFuelTotal = general::referenceFuelTotal(fuel.ReferenceFuel);
-    if (general::normDefined(fuel.ReferenceFuelTotal)) {
-        general::NormBracket bracket;
-        general::findNormBracket(fuel.ReferenceFuelTotal, bracket);
-        fuel.BaseNorm = general::interpolateNorm(fuel.ReferenceFuelTotal, bracket);
-    }
+    general::NormBracket bracket;
+    fuel.BaseNorm = general::baseNorm(fuel.ReferenceFuelTotal, bracket);
     // As the area's change handler leaves it while the file loads.
     result.display = {general::perSquareMetreText(0, c.area, decimal), QStringLiteral("0 руб.")};
     general::CostInputs in;
@@ -223,14 +219,7 @@ void computeGeneral(const GeneralCalculation &c, const EstimateTerms &terms, QCh
     in.vatRate = terms.vatRate();
     in.area = c.area;
     in.decimal = decimal;
-    general::CostDisplay shown = result.display;
-    try {
-        general::recomputeCost(in, result.cost, shown);
-    } catch (...) {
-        result.display = shown;
-        throw;
-    }
-    result.display = shown;
+    general::recomputeCost(in, result.cost, result.display);
 }
 
 QString computeBoiler(BoilerCalculation &c, const EstimateTerms &terms, QChar decimal)

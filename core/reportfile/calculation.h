@@ -54,7 +54,7 @@ BoilerCalculation loadBoiler(const QStringList &lines, QChar decimal);
 // says more, a list index outside its list. An empty line says nothing. The lines are valid.
 QStringList loadNotes(Calculator calculator, const QStringList &lines, QChar decimal);
 
-QStringList generalLines(const GeneralCalculation &calculation, QChar decimal);
+QStringList generalLines(const GeneralCalculation &calculation);
 QStringList boilerLines(const BoilerCalculation &calculation, QChar decimal);
 
 // The recomputation of the last page. The result holds what was assigned until a step

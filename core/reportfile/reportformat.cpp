@@ -182,6 +182,11 @@ QString line(const QStringList &lines, int number)
     return number >= 1 && number <= lines.size() ? lines[number - 1] : QString();
 }
 
+Calculator calculatorOf(const QStringList &lines)
+{
+    return isBoilerFile(lines) ? Calculator::Boiler : Calculator::General;
+}
+
 bool isBoilerFile(const QStringList &lines)
 {
     const QString flag = line(lines, BoilerFlagLine);

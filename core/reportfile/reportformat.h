@@ -47,6 +47,8 @@ QString line(const QStringList &lines, int number);
 
 // A boiler-house file has "true" or "false" in line 8.
 bool isBoilerFile(const QStringList &lines);
+// The calculator of a file, told by its line 8.
+Calculator calculatorOf(const QStringList &lines);
 
 // The text a line of this kind is loaded with: a number, or the text of a box read as one,
 // that converts only with the other decimal separator is loaded with the current one
