@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 using namespace dalko;
 using namespace dalko::journal;
 
@@ -210,6 +213,32 @@ TEST_F(JournalFile, AJournalOfANewerSchemaIsReadButNeverWritten)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
     EXPECT_EQ(Journal(path()).list().size(), 1);
+}
+
+TEST_F(JournalFile, EstimatorsStartingANewJournalAtOnceEachGetANumber)
+{
+    // The first writers of a new file race to create its tables: none may be refused for it.
+    constexpr int Rounds = 100;
+    constexpr int Estimators = 3;
+    for (int round = 0; round < Rounds; ++round) {
+        const QString file = dir.filePath(QStringLiteral("race/%1.sqlite").arg(round));
+        std::vector<QString> failures(Estimators);
+        std::vector<std::thread> estimators;
+        for (int n = 0; n < Estimators; ++n)
+            estimators.emplace_back([&, n] {
+                try {
+                    Journal(file).record(
+                        sample("А"), [](const QString &) { return QStringLiteral("Сохранена"); });
+                } catch (const Error &error) {
+                    failures[n] = error.message();
+                }
+            });
+        for (std::thread &estimator : estimators)
+            estimator.join();
+        for (const QString &failure : failures)
+            ASSERT_TRUE(failure.isEmpty()) << "round " << round << ": " << failure.toStdString();
+        ASSERT_EQ(Journal(file).list().size(), Estimators);
+    }
 }
 
 TEST_F(JournalFile, ALockHeldPastTheTimeoutCostsTheNumberNotTheEstimate)

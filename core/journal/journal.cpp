@@ -3,12 +3,14 @@
 #include "numbers.h"
 #include "settings.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QSqlError>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QVariant>
@@ -295,27 +297,47 @@ void Journal::begin()
         throw Error(message(QStringLiteral("не записан"), query.lastError()));
 }
 
+// Turning a new file to WAL needs the file to itself for a moment, and SQLite refuses at once
+// rather than wait for that: estimators opening the same new file together are waited out here.
+void Journal::switchToWal()
+{
+    const QDeadlineTimer deadline(m_lockTimeoutMs);
+    QSqlQuery query(m_db);
+    while (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL"))) {
+        const int code = sqliteCode(query.lastError());
+        if ((code != SqliteBusy && code != SqliteLocked) || deadline.hasExpired())
+            throw Error(message(QStringLiteral("не открыт"), query.lastError()));
+        QThread::msleep(10);
+    }
+}
+
 void Journal::migrate()
 {
     QSqlQuery query(m_db);
+    // Each statement is finished at once: one left open keeps its read transaction, which
+    // BEGIN IMMEDIATE then cannot upgrade once another writer has committed, and SQLite
+    // refuses at once instead of waiting for the lock.
     auto run = [&](const QString &statement) {
         if (!query.exec(statement)) {
             const QSqlError error = query.lastError();
             QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
             throw Error(message(QStringLiteral("не открыт"), error));
         }
+        const QVariant first = query.next() ? query.value(0) : QVariant();
+        query.finish();
+        return first;
     };
     auto version = [&] {
-        run(m_server ? QStringLiteral("SELECT version FROM journal_schema")
-                     : QStringLiteral("PRAGMA user_version"));
-        return query.next() ? query.value(0).toInt() : 0;
+        return run(m_server ? QStringLiteral("SELECT version FROM journal_schema")
+                            : QStringLiteral("PRAGMA user_version"))
+            .toInt();
     };
     if (!m_server) {
         // Readers never wait for the writer, and a killed writer leaves no half record.
         m_version = version();
         if (m_version >= SchemaVersion)
             return;
-        run(QStringLiteral("PRAGMA journal_mode=WAL"));
+        switchToWal();
     }
     begin();
     if (m_server) {

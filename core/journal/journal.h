@@ -97,6 +97,7 @@ class Journal {
     void openFile(const QString &path, Use use);
     void openServer(const QString &url);
     void migrate();
+    void switchToWal();
     void begin();
     QString message(const QString &what, const QSqlError &error) const;
 
