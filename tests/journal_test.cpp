@@ -10,12 +10,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -293,6 +295,40 @@ TEST_F(JournalFile, AFolderThatCannotBeWrittenCostsTheNumberNotTheEstimate)
     EXPECT_EQ(said.front(), "Смета выдана без номера и не записана в журнал смет. Журнал смет "
                             "\"/proc/dalko-journal/journal.sqlite\" не открыт: папку "
                             "\"/proc/dalko-journal\" нельзя создать.");
+}
+
+// A pipe would block a reader and a device never ends; SQLite would report either as a disk
+// error. Each is named for what it is and left as it was.
+TEST_F(JournalFile, ANameThatIsNoFileCostsTheNumberAndIsLeftAlone)
+{
+    const QString pipe = dir.filePath(QStringLiteral("канал.sqlite"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString folder = dir.filePath(QStringLiteral("папка.sqlite"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const struct {
+        QString location;
+        const char *reason;
+    } cases[] = {
+        {pipe, "это канал, а не обычный файл"},
+        {QStringLiteral("/dev/zero"), "это устройство, а не обычный файл"},
+        {folder, "это папка, а не файл"},
+    };
+    for (const auto &[location, reason] : cases) {
+        issued.clear();
+        const QStringList said = issueRecorded(location, sample("А"), issue).notices;
+        EXPECT_EQ(issued, QStringList({QString()}));
+        EXPECT_EQ(said, QStringList({"Смета выдана без номера и не записана в журнал смет. "
+                                     "Журнал смет \"" +
+                                     location + "\" не открыт: " + reason + '.'}));
+        EXPECT_TRUE(QFileInfo(location).exists()) << location.toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+              QStringList({"канал.sqlite", "папка.sqlite"}))
+        << "nothing renamed aside or created beside";
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(pipe).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_TRUE(QDir(folder).isEmpty());
 }
 
 TEST_F(JournalFile, AFailedIssueWithABrokenJournalStillFails)
