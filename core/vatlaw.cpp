@@ -14,6 +14,15 @@ int legalVatPercent(const QDate &date)
     return percent;
 }
 
+bool EstimateTerms::followToday()
+{
+    const QDate today = QDate::currentDate();
+    if (dateChosen || date == today)
+        return false;
+    date = today;
+    return true;
+}
+
 double EstimateTerms::vatPercent() const { return fixedVatPercent.value_or(legalVatPercent(date)); }
 
 double EstimateTerms::vatRate() const { return vatPercent() / 100; }

@@ -32,6 +32,11 @@ int legalVatPercent(const QDate &date);
 struct EstimateTerms {
     QDate date = QDate::currentDate();
     std::optional<double> fixedVatPercent; // a rate the firm fixed, per cent
+    // Set when the date was chosen on purpose; otherwise an estimate bears the day it is formed.
+    bool dateChosen = false;
+
+    // Moves a date not chosen on purpose to today; true when it moved.
+    bool followToday();
 
     double vatPercent() const;
     // The rate an estimate "с НДС" applies: the double nearest to percent / 100.

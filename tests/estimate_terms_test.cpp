@@ -30,6 +30,24 @@ class EstimateTermsTest : public GuiTest {
                 return r.value;
         return QStringLiteral("<none>");
     }
+    // The text of the estimate "Просмотр сметы…" shows, saved from the preview as PDF.
+    QString previewText(CostPage &page)
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("смета.pdf");
+        QTimer::singleShot(0, [&] {
+            if (auto *preview =
+                    qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget())) {
+                program->errors.run([&] { preview->saveAs(pdf); });
+                preview->reject();
+            }
+        });
+        click(page.Button5);
+        QProcess text;
+        text.start("pdftotext", {pdf, "-"});
+        EXPECT_TRUE(text.waitForFinished());
+        return QString::fromUtf8(text.readAllStandardOutput());
+    }
 };
 
 TEST_F(EstimateTermsTest, TheDateChosenSetsTheRateAndRecomputesAtOnce)
@@ -63,23 +81,36 @@ TEST_F(EstimateTermsTest, ThePreviewCarriesTheNewFiguresAndDate)
     TT_F2 &page = program->TT_F2();
     activate(&page);
     ASSERT_TRUE(chooseEstimateTerms(page, QDate(2026, 1, 5)));
-    QTemporaryDir dir;
-    const QString pdf = dir.filePath("смета.pdf");
-    QTimer::singleShot(0, [&] {
-        if (auto *preview =
-                qobject_cast<estimate::EstimatePreview *>(QApplication::activeModalWidget())) {
-            program->errors.run([&] { preview->saveAs(pdf); });
-            preview->reject();
-        }
-    });
-    click(page.Button5);
-    QProcess text;
-    text.start("pdftotext", {pdf, "-"});
-    ASSERT_TRUE(text.waitForFinished());
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    const QString printed = previewText(page);
     for (const QString &value : QStringList{"05.01.2026", "22%", "9999,87", BoilerTotal2026})
         EXPECT_TRUE(printed.contains(value)) << value.toStdString();
     EXPECT_FALSE(printed.contains(BoilerTotal));
+    EXPECT_EQ(takeMessages(), QStringList());
+}
+
+// A program left open overnight: the estimate bears the day it is formed, and that day's rate,
+// unless its date was chosen on purpose. Choosing today's date is not choosing a day.
+TEST_F(EstimateTermsTest, AnEstimateNotDatedOnPurposeBearsTheDayItIsFormed)
+{
+    TT_F2 &page = program->TT_F2();
+    activate(&page);
+    ASSERT_EQ(page.VatCaption->text(), "НДС 18 % на 31.12.2018");
+    program->estimateTerms.dateChosen = false; // as if computed on that day, now past
+
+    const QDate today = QDate::currentDate();
+    const QString todayText = dateText(today, program->regional);
+    const QString rate = QString::number(legalVatPercent(today));
+    const QString printed = previewText(page);
+    EXPECT_TRUE(printed.contains(todayText)) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(rate + '%')) << printed.toStdString();
+    EXPECT_FALSE(printed.contains("31.12.2018"));
+    EXPECT_EQ(page.VatCaption->text(), "НДС " + rate + " % на " + todayText);
+
+    ASSERT_TRUE(chooseEstimateTerms(page, today));
+    EXPECT_FALSE(program->estimateTerms.dateChosen);
+    ASSERT_TRUE(chooseEstimateTerms(page, QDate(2026, 1, 5)));
+    EXPECT_TRUE(program->estimateTerms.dateChosen);
+    EXPECT_TRUE(previewText(page).contains("05.01.2026"));
     EXPECT_EQ(takeMessages(), QStringList());
 }
 

@@ -78,7 +78,8 @@ void GuiTest::SetUp()
     program = std::make_unique<Program>();
     // The method's worked examples are dated in the years of its 18 %: no test depends on the
     // day it runs.
-    program->estimateTerms = {MethodDate, std::nullopt};
+    program->estimateTerms = {
+        .date = MethodDate, .fixedVatPercent = std::nullopt, .dateChosen = true};
     program->createWindows();
     program->TLogo_F().Timer1->stop();
 }

@@ -80,6 +80,7 @@ void CostPage::nameCostOptions(QWidget *expertise, QWidget *vat)
 
 void CostPage::recompute(const std::function<void()> &steps)
 {
+    m_session.estimateTerms.followToday();
     showVatCaption();
     try {
         steps();
@@ -88,6 +89,12 @@ void CostPage::recompute(const std::function<void()> &steps)
         m_failure = error.message();
         throw;
     }
+}
+
+void CostPage::formToday()
+{
+    if (m_session.estimateTerms.followToday())
+        FormActivate();
 }
 
 void CostPage::requireCompleteCalculation() const
@@ -141,6 +148,7 @@ void CostPage::warnOfMissing(const QStringList &missing)
 
 void CostPage::Button1Click()
 {
+    formToday();
     requireCompleteCalculation();
     const QList<estimate::Replacement> replacements = estimateReplacements();
     const QString path = templatePath();
@@ -156,6 +164,7 @@ void CostPage::Button1Click()
 
 void CostPage::Button5Click()
 {
+    formToday();
     requireCompleteCalculation();
     const QList<estimate::Replacement> replacements = estimateReplacements();
     estimate::DocumentFiller filler;

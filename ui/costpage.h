@@ -75,6 +75,9 @@ class CostPage : public Page {
   private:
     void Button4Click();
     void showVatCaption();
+    // An estimate not dated on purpose bears the day it is formed: a program left open
+    // overnight computes the cost again with the new day's date and rate first.
+    void formToday();
     // Fails, naming the failed step, unless the last recomputation completed.
     void requireCompleteCalculation() const;
     // Once the estimate has gone out: which of its values the template left out.

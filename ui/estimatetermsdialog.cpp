@@ -75,6 +75,8 @@ EstimateTerms EstimateTermsDialog::terms() const
 {
     EstimateTerms terms;
     terms.date = DateEdit->date();
+    // Today chosen means the day the estimate is formed, as before the dialog.
+    terms.dateChosen = terms.date != QDate::currentDate();
     if (FixedButton->isChecked())
         terms.fixedVatPercent = parseVatPercent(FixedRateEdit->text());
     return terms;
