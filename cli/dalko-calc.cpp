@@ -206,7 +206,6 @@ std::variant<Options, QString> CommandLine::options() const
         return QStringLiteral("--record: нужна смета для записи (--pdf, --odt или --print).");
     if (m_parser.isSet(m_date)) {
         options.terms.date = QDate::fromString(m_parser.value(m_date), Qt::ISODate);
-        options.terms.dateChosen = true;
         if (!options.terms.date.isValid())
             return QStringLiteral("--date: ожидается дата ГГГГ-ММ-ДД, например 2026-12-10.");
     }

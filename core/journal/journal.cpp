@@ -136,6 +136,21 @@ QString renameAside(const QString &path)
     return aside;
 }
 
+// SQLite opens a pipe or a device as it would a file and then fails on it with a misleading disk
+// error: only a regular file, or none yet, can be a journal.
+void refuseAnythingButAFile(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return;
+    QString reason = fileKindReason(status.st_mode);
+    if (reason.isEmpty())
+        return;
+    reason[0] = reason[0].toLower();
+    throw Error(QStringLiteral("Журнал смет \"%1\" не открыт: %2")
+                    .arg(QDir::toNativeSeparators(path), reason));
+}
+
 Record recordOf(const QSqlQuery &query, report::Calculator calculator)
 {
     Record record;
@@ -239,25 +254,6 @@ QString Journal::message(const QString &what, const QSqlError &error) const
     }
     return QStringLiteral("Журнал смет \"%1\" %2: %3").arg(m_location, what, reason);
 }
-
-namespace {
-
-// SQLite opens a pipe or a device as it would a file and then fails on it with a misleading disk
-// error: only a regular file, or none yet, can be a journal.
-void refuseAnythingButAFile(const QString &path)
-{
-    struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return;
-    QString reason = fileKindReason(status.st_mode);
-    if (reason.isEmpty())
-        return;
-    reason[0] = reason[0].toLower();
-    throw Error(QStringLiteral("Журнал смет \"%1\" не открыт: %2")
-                    .arg(QDir::toNativeSeparators(path), reason));
-}
-
-} // namespace
 
 void Journal::openFile(const QString &path, Use use)
 {
