@@ -165,7 +165,7 @@ void JournalWindow::exportList()
     dialog.setNameFilter(QStringLiteral("CSV (*.csv)"));
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.selectFile(QStringLiteral("Журнал смет.csv"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (m_program.errors.execModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     saveFile(dialog.selectedFiles().front(),
              journal::toCsv(m_journal->list(filter()), m_program.regional));
@@ -174,7 +174,8 @@ void JournalWindow::exportList()
 void openJournal(Program &program, QWidget *from)
 {
     JournalWindow window(program, from);
-    if (window.exec() != QDialog::Accepted || !window.opened())
+    // Its handlers report their errors while it is open.
+    if (program.errors.execModal(window) != QDialog::Accepted || !window.opened())
         return;
     QWidget *firstPage = *window.opened() == report::Calculator::General
                              ? static_cast<QWidget *>(&program.TProg_F())

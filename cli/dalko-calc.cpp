@@ -162,6 +162,8 @@ std::variant<Options, QString> CommandLine::options() const
     options.journal = m_parser.isSet(m_journal) ? m_parser.value(m_journal) : QString();
     if (m_parser.isSet(m_journal) && options.journal.isEmpty())
         return QStringLiteral("--journal: пустое имя журнала.");
+    if (const QString refusal = journal::notAJournal(options.journal); !refusal.isEmpty())
+        return QStringLiteral("--journal: %1.").arg(refusal);
     if (m_parser.isSet(m_journalList)) {
         if (!m_parser.positionalArguments().isEmpty())
             return QStringLiteral("--journal-list не сочетается с файлом отчета.");
@@ -178,9 +180,12 @@ std::variant<Options, QString> CommandLine::options() const
             return QStringLiteral("--kind: ожидается general или boiler.");
     }
     const std::pair<const QCommandLineOption *, QString *> outputs[] = {
-        {&m_pdf, &options.pdf}, {&m_odt, &options.odt}, {&m_save, &options.save}};
+        {&m_pdf, &options.pdf},
+        {&m_odt, &options.odt},
+        {&m_save, &options.save},
+        {&m_journal, &options.journal}};
     for (auto [option, name] : outputs) {
-        if (!m_parser.isSet(*option))
+        if (!m_parser.isSet(*option) || option == &m_journal)
             continue;
         *name = m_parser.value(*option);
         if (name->isEmpty())
@@ -237,9 +242,21 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     return options;
 }
 
+// A text of a report file or the journal on one line of the terminal: its tabs and line breaks
+// would shift the columns, and other control characters would reach the terminal as commands.
+QString oneLine(QString text)
+{
+    for (QChar &c : text)
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            c = u' ';
+        else if (c.category() == QChar::Other_Control)
+            c = QChar::ReplacementCharacter;
+    return text;
+}
+
 void printLine(const QString &name, const QString &value)
 {
-    printText(stdout, name + u'\t' + value + u'\n');
+    printText(stdout, name + u'\t' + oneLine(value) + u'\n');
 }
 
 void printQuantities(const QList<report::NamedQuantity> &quantities, QChar decimal)
@@ -325,9 +342,10 @@ QString writeEstimate(Steps &steps, const Options &options, report::Calculator k
 // Thrown when no output of the estimate went through: there is nothing to record.
 struct NothingIssued {};
 
-// The estimate written and recorded in the journal under its number.
-void recordEstimate(Steps &steps, const Options &options, report::Calculator kind,
-                    const journal::Record &record, const QList<estimate::Replacement> &replacements)
+// The estimate written and recorded in the journal under its number; gives the number.
+QString recordEstimate(Steps &steps, const Options &options, report::Calculator kind,
+                       const journal::Record &record,
+                       const QList<estimate::Replacement> &replacements)
 {
     try {
         const journal::Issued issued = journal::issueRecorded(
@@ -344,9 +362,10 @@ void recordEstimate(Steps &steps, const Options &options, report::Calculator kin
         else {
             for (const QString &notice : issued.notices)
                 printText(stderr, errorBoxText(notice) + u'\n');
-            printLine(QStringLiteral("JournalNumber"), issued.number);
         }
+        return issued.number;
     } catch (const NothingIssued &) {
+        return {};
     }
 }
 
@@ -358,24 +377,19 @@ int listJournal(const Options &options)
                                                                  : options.journal,
                                        journal::Journal::Use::Browse);
         const QChar decimal = NumberFormat::fromLocale(QLocale::system()).decimal;
-        // A text's own tabs and line breaks would shift the columns.
-        auto field = [](QString text) {
-            for (QChar &c : text)
-                if (c == u'\t' || c == u'\n' || c == u'\r')
-                    c = u' ';
-            return text;
-        };
         printText(stdout, QStringLiteral("number\tdate\tcalculator\tcustomer\tobjects\ttotal\t"
-                                         "action\n"));
-        for (const journal::Record &r : journal.list({}, true))
+                                         "state\taction\n"));
+        journal.forEach({}, true, [&](const journal::Record &r) {
             printText(stdout, QStringList{r.number, r.date.toString(Qt::ISODate),
                                           r.calculator == report::Calculator::General
                                               ? QStringLiteral("general")
                                               : QStringLiteral("boiler"),
-                                          field(r.customer), field(r.objects),
-                                          numberToText(r.total, decimal), field(r.action)}
+                                          oneLine(r.customer), oneLine(r.objects),
+                                          journal::moneyText(r.total, decimal),
+                                          journal::stateTitle(r.state), oneLine(r.action)}
                                       .join(u'\t') +
                                   u'\n');
+        });
         return 0;
     } catch (const Error &error) {
         printText(stderr, errorBoxText(error.message()) + u'\n');
@@ -482,14 +496,17 @@ int run(const Options &options)
     for (const QString &label : result.labels)
         printText(stdout, label + u'\n');
     if (result.estimate) {
-        for (const estimate::Replacement &r : *result.estimate)
-            printLine(r.placeholder, r.value);
+        QString number;
         if (options.record) {
             result.record.inputs = report::encode(result.lines);
-            recordEstimate(steps, options, kind, result.record, *result.estimate);
+            number = recordEstimate(steps, options, kind, result.record, *result.estimate);
         } else {
             writeEstimate(steps, options, kind, *result.estimate);
         }
+        for (const estimate::Replacement &r : estimate::numbered(*result.estimate, number))
+            printLine(r.placeholder, r.value);
+        if (!number.isEmpty())
+            printLine(QStringLiteral("JournalNumber"), number);
     }
     if (!options.save.isEmpty())
         steps.run([&] { report::writeFile(options.save, result.lines); });

@@ -133,7 +133,8 @@ TEST_F(JournalWindowTest, AnIssuedEstimateIsFoundByItsCustomerAndOpenedAgain)
                   dateText(program->estimateTerms.date, program->regional))
             << "the estimate's own date";
         EXPECT_EQ(cell(window, 0, journal::Calculator), "Общий");
-        EXPECT_EQ(cell(window, 0, journal::Total) + " руб", total);
+        EXPECT_EQ(cell(window, 0, journal::Total).remove(u' ') + " руб", total);
+        EXPECT_EQ(cell(window, 0, journal::Status), "выдана");
         EXPECT_EQ(cell(window, 0, journal::Action),
                   QStringLiteral("Сохранена в файл \"%1\"").arg(dir.filePath("смета.pdf")));
         watcher->fileToChoose = dir.filePath("из журнала.rvj");
@@ -149,6 +150,21 @@ TEST_F(JournalWindowTest, AnIssuedEstimateIsFoundByItsCustomerAndOpenedAgain)
     EXPECT_EQ(program->TProg_F2().Edits[0]->text(), ExampleGas);
     activate(&program->TProg_F3());
     EXPECT_EQ(program->TProg_F3().Label11->text(), total);
+}
+
+// The user sees the error while the window is open, not once it has closed.
+TEST_F(JournalWindowTest, AnErrorInsideTheWindowIsShownWhileItIsOpen)
+{
+    enterGeneral(QStringLiteral("ООО Ромашка"));
+    issuePdf(dir.filePath("смета.pdf"));
+    withJournal([&](JournalWindow &window) {
+        type(window.Search, QStringLiteral("нет такого заказчика"));
+        click(window.OpenButton);
+        const QStringList said = takeMessages();
+        ASSERT_EQ(said.size(), 1);
+        EXPECT_TRUE(window.isVisible());
+    });
+    EXPECT_EQ(takeMessages(), QStringList());
 }
 
 TEST_F(JournalWindowTest, TheFilteredListIsExportedForSpreadsheets)
@@ -171,11 +187,11 @@ TEST_F(JournalWindowTest, TheFilteredListIsExportedForSpreadsheets)
     const QStringList lines =
         QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2) << "the header and the one estimate found";
-    EXPECT_TRUE(lines[0].startsWith("Номер;Дата;"));
+    EXPECT_TRUE(lines[0].startsWith("Номер;Состояние;Дата;"));
     const QStringList fields = lines[1].split(u';');
     EXPECT_EQ(fields.value(0), QStringLiteral("%1-0001").arg(program->estimateTerms.date.year()));
-    EXPECT_EQ(fields.value(4), "\"АО «Свет") << "a field holding \";\" is quoted";
-    EXPECT_TRUE(lines[1].contains(";114469,79;")) << lines[1].toStdString();
+    EXPECT_EQ(fields.value(5), "\"АО «Свет") << "a field holding \";\" is quoted";
+    EXPECT_TRUE(lines[1].contains(";114 469,79;")) << lines[1].toStdString();
 }
 
 // Each fault of the journal: the estimate is saved all the same, and the message says why it
@@ -196,7 +212,7 @@ TEST_F(JournalWindowTest, FaultsOfTheJournalNeverCostTheEstimate)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "newer");
         db.setDatabaseName(file);
         EXPECT_TRUE(db.open());
-        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 2"));
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 3"));
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase("newer");
@@ -208,7 +224,9 @@ TEST_F(JournalWindowTest, FaultsOfTheJournalNeverCostTheEstimate)
         QString said;
     } faults[] = {
         {"not a database", file, [&] { prepare(QByteArray("заметки сметчика\n").repeated(300)); },
-         QStringLiteral("Файл журнала смет \"%1\" поврежден").arg(file)},
+         QStringLiteral("Смета выдана без номера и не записана в журнал смет. Журнал смет \"%1\" "
+                        "поврежден")
+             .arg(file)},
         {"schema from the future", file, newerSchema,
          QStringLiteral("Смета выдана без номера и не записана в журнал смет. Журнал смет \"%1\" "
                         "создан более новой версией программы")

@@ -184,7 +184,7 @@ void CostPage::Button5Click()
 void CostPage::Button6Click()
 {
     EstimateTermsDialog dialog(m_session.estimateTerms, m_session.regional, this);
-    if (dialog.exec() != QDialog::Accepted)
+    if (m_session.errors.execModal(dialog) != QDialog::Accepted)
         return;
     m_session.estimateTerms = dialog.terms();
     storeFixedVatPercent(m_session.estimateTerms.fixedVatPercent);

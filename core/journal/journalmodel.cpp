@@ -22,6 +22,12 @@ report::Calculator JournalModel::calculator(int row) const
                : report::Calculator::General;
 }
 
+State JournalModel::state(int row) const
+{
+    const QString name = QSqlQueryModel::data(index(row, Status)).toString();
+    return name == u"issued" ? State::Issued : name == u"void" ? State::Void : State::Reserved;
+}
+
 int JournalModel::columnCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : ColumnCount;
@@ -40,7 +46,9 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
     case Calculator:
         return calculatorTitle(calculator(index.row()));
     case Total:
-        return numberToText(value.toDouble(), m_format.decimal);
+        return moneyText(value.toLongLong() / 100.0, m_format.decimal);
+    case Status:
+        return stateTitle(state(index.row()));
     default:
         return value;
     }
@@ -55,6 +63,7 @@ QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int 
                                        QStringLiteral("Заказчик"),
                                        QStringLiteral("Объекты"),
                                        QStringLiteral("Сумма"),
+                                       QStringLiteral("Состояние"),
                                        QStringLiteral("Действие")};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return titles.value(section);

@@ -19,6 +19,7 @@ class JournalModel : public QSqlQueryModel {
     void show(const Journal &journal, const Filter &filter);
     qint64 id(int row) const;
     report::Calculator calculator(int row) const;
+    State state(int row) const;
 
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
