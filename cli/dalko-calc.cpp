@@ -27,7 +27,6 @@
 #include <cstdio>
 #include <iterator>
 #include <optional>
-#include <sys/stat.h>
 #include <variant>
 
 namespace {
@@ -52,18 +51,6 @@ struct Options {
     std::optional<report::Calculator> checkTemplate;
     QString templateFile;
 };
-
-// Two names of one file: the same file on disk, or the same path where there is none yet.
-bool sameFile(const QString &a, const QString &b)
-{
-    struct stat first {};
-    struct stat second {};
-    if (::stat(QFile::encodeName(a).constData(), &first) == 0 &&
-        ::stat(QFile::encodeName(b).constData(), &second) == 0)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) ==
-           QDir::cleanPath(QFileInfo(b).absoluteFilePath());
-}
 
 std::optional<report::Calculator> calculatorNamed(const QString &name)
 {
@@ -524,8 +511,11 @@ void dropQtMessages(QtMsgType type, const QMessageLogContext &, const QString &m
 
 int main(int argc, char *argv[])
 {
-    // The windows are made as the program makes them, but never shown.
+#ifndef Q_OS_WIN
+    // The windows are made as the program makes them, but never shown. On Windows the system's
+    // own platform serves: it has the fonts the estimate embeds, offscreen there has none.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     qInstallMessageHandler(dropQtMessages);
     QApplication app(argc, argv);
     setUpApplication();

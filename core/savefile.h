@@ -6,15 +6,28 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace dalko {
+
+#ifdef _WIN32
+using FileStatus = struct _stat64;
+#else
+using FileStatus = struct stat;
+#endif
 
 // The reason a file operation failed, from the errno it left.
 QString fileErrorReason(int error);
 // Why something of this kind (a stat mode) cannot be read or written as a file; empty for a
 // regular file.
 QString fileKindReason(mode_t mode);
+// Why what stands under the name cannot be read or written as a file; empty for a regular
+// file or none.
+QString fileKindAt(const QString &path);
+
+// Two names of one file: the same file on disk, or the same path where there is none yet.
+bool sameFile(const QString &a, const QString &b);
 
 struct FileBytes {
     QByteArray bytes;

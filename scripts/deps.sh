@@ -6,7 +6,7 @@
 # own build dependencies come from debian/control: sudo apt-get build-dep ./
 # As a user other than root it installs through sudo.
 #
-# Usage: deps.sh run|test
+# Usage: deps.sh run|test|windows
 set -euo pipefail
 
 # dpkg-dev gives the hardening flags the program is built with.
@@ -28,11 +28,21 @@ test_packages=(
     libqt6sql6-psql postgresql sqlite3
 )
 
+# dalko for Windows (scripts/windows.sh): the cross compiler, the sources of Qt, SQLite and
+# GoogleTest (apt-get source needs dpkg-source, SQLite's one-file build tclsh), the host Qt
+# tools, NSIS for the installer, and Wine under a virtual display for the tests.
+windows_packages=(
+    cmake ninja-build g++ ccache dpkg-dev qt6-base-dev qt6-base-dev-tools
+    g++-mingw-w64-x86-64-posix tcl googletest nsis wine wine64 xvfb xauth xdotool imagemagick
+    poppler-utils
+)
+
 case ${1:-} in
 run) packages=("${run_packages[@]}") ;;
-test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
+windows) packages=("${windows_packages[@]}") ;;
 *)
-    echo "Использование: scripts/deps.sh run|test" >&2
+    echo "Использование: scripts/deps.sh run|test|windows" >&2
     exit 2
     ;;
 esac

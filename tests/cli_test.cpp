@@ -256,9 +256,9 @@ TEST_F(Calc, TheUsersOwnTemplateComesFirst)
 // naming them, and the quantities are still given.
 TEST_F(Calc, NoTemplateAnywhere)
 {
-    if (QFileInfo::exists(estimate::SystemTemplateFolder + "/dalko-en.rv"))
+    if (QFileInfo::exists(estimate::systemTemplateFolder() + "/dalko-en.rv"))
         GTEST_SKIP() << "the templates are installed in "
-                     << estimate::SystemTemplateFolder.toStdString();
+                     << estimate::systemTemplateFolder().toStdString();
     // A copy of the program in a folder of its own, with no template beside it.
     ASSERT_TRUE(QDir(dir.path()).mkpath("bin"));
     const QString calc = dir.filePath("bin/dalko-calc");

@@ -318,6 +318,33 @@ TEST_F(JournalFile, DamageNeverGivesANumberAlreadyPrinted)
     }
 }
 
+// A journal of the first version: its amounts become exact kopecks, its records issued ones.
+TEST_F(JournalFile, AnEarlierJournalIsCarriedOverWithItsAmountsToTheKopeck)
+{
+    QDir().mkpath(dir.filePath("data"));
+    {
+        Raw raw(path());
+        for (const char *statement :
+             {"CREATE TABLE estimates (id INTEGER PRIMARY KEY, year INTEGER NOT NULL, serial "
+              "INTEGER NOT NULL, number TEXT NOT NULL UNIQUE, estimate_date TEXT NOT NULL, issued "
+              "TEXT NOT NULL, calculator TEXT NOT NULL, customer TEXT NOT NULL, place TEXT NOT "
+              "NULL, objects TEXT NOT NULL, total DOUBLE PRECISION NOT NULL, vat_rate DOUBLE "
+              "PRECISION NOT NULL, action TEXT NOT NULL, inputs BLOB NOT NULL, search TEXT NOT "
+              "NULL, UNIQUE (year, serial))",
+              "INSERT INTO estimates VALUES (7, 2026, 5, '2026-0005', '2026-03-02', "
+              "'2026-03-02T10:00:00', 'general', 'А', 'Б', 'В', 118350.13, 0.22, 'Сохранена', "
+              "x'00', 'а')",
+              "PRAGMA user_version = 1"})
+            raw.value(QString::fromUtf8(statement));
+    }
+    Journal journal(path());
+    const Record carried = journal.list().front();
+    EXPECT_EQ(carried.total, 118350.13);
+    EXPECT_EQ(carried.state, State::Issued);
+    EXPECT_EQ(journal.record(sample("Г"), issue), "2026-0006");
+    EXPECT_EQ(Raw(path()).value("SELECT total_kopecks FROM estimates WHERE id = 7"), "11835013");
+}
+
 TEST_F(JournalFile, AJournalOfANewerSchemaIsReadButNeverWritten)
 {
     {

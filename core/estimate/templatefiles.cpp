@@ -203,13 +203,24 @@ QString templateText(const QByteArray &bytes, const QString &shown)
 
 } // namespace
 
+QString systemTemplateFolder()
+{
+#ifdef Q_OS_WIN
+    return QDir::fromNativeSeparators(
+               qEnvironmentVariable("ProgramData", QStringLiteral("C:\\ProgramData"))) +
+           QStringLiteral("/dalko");
+#else
+    return QStringLiteral("/etc/dalko");
+#endif
+}
+
 QStringList templateFolders(const QString &programFolder)
 {
     QStringList folders;
     const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!user.isEmpty())
         folders << user;
-    folders << SystemTemplateFolder << programFolder;
+    folders << systemTemplateFolder() << programFolder;
     return folders;
 }
 
@@ -220,12 +231,17 @@ QString findTemplate(const QString &templateName, const QStringList &folders)
         const QString path = QDir(folder).filePath(templateName);
         // Whatever stands under the name is the template, even a link to nothing: the firm's
         // own copy that cannot be read is an error to mend, not a reason to print another.
+#ifdef Q_OS_WIN
+        if (const QFileInfo info(path); info.exists() || info.isSymLink())
+            return path;
+#else
         struct stat info {};
         if (::lstat(QFile::encodeName(path).constData(), &info) == 0)
             return path;
         if (errno != ENOENT)
             throw Error(QStringLiteral("Не удалось открыть шаблон сметы \"%1\". %2")
                             .arg(QDir::toNativeSeparators(path), fileErrorReason(errno)));
+#endif
         looked << QDir::toNativeSeparators(path);
     }
     throw Error(QStringLiteral("Не найден шаблон сметы \"%1\". Искали:\n%2")

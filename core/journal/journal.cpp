@@ -20,9 +20,9 @@
 
 #include <atomic>
 #include <cmath>
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
-#ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
@@ -181,10 +181,7 @@ QString besideName(const QString &path, const QString &what)
 // error: only a regular file, or none yet, can be a journal.
 void refuseAnythingButAFile(const QString &path)
 {
-    struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return;
-    QString reason = fileKindReason(status.st_mode);
+    QString reason = fileKindAt(path);
     if (reason.isEmpty())
         return;
     reason[0] = reason[0].toLower();
@@ -304,7 +301,7 @@ QString defaultLocation()
     const QString configured =
         settings.value(QStringLiteral("journal")).toStringList().join(u',').trimmed();
     if (configured.isEmpty())
-        return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+        return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
                QStringLiteral("/journal.sqlite");
     if (isServer(configured))
         return configured;
@@ -838,8 +835,9 @@ Record Journal::reserveOnce(Record record)
         query.addBindValue(year);
         query.addBindValue(serial);
         exec(query, QStringLiteral("не записан"));
-        query.prepare(QStringLiteral("COMMIT"));
-        exec(query, QStringLiteral("не записан"));
+        // Not prepared: the server prepares no transaction control.
+        if (!query.exec(QStringLiteral("COMMIT")))
+            throw Error(message(QStringLiteral("не записан"), query.lastError()));
     } catch (...) {
         query.finish();
         QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));

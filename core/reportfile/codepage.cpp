@@ -2,75 +2,95 @@
 
 #include <QList>
 
-#include <iconv.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <vector>
+#include <array>
 
 namespace dalko::report {
 
 namespace {
 
-class Converter {
-  public:
-    Converter(const char *to, const char *from) : m_cd(iconv_open(to, from)) {}
-    ~Converter()
-    {
-        if (m_cd != iconv_t(-1))
-            iconv_close(m_cd);
-    }
-    Converter(const Converter &) = delete;
-    Converter &operator=(const Converter &) = delete;
+// The characters of the bytes 0x80 to 0xFF; the lower half is ASCII in both. One table lookup
+// a character, the same on every system (Windows has no iconv).
+using UpperHalf = std::array<char16_t, 128>;
 
-    // Converts the whole input; a unit that cannot be converted is skipped (inputStep bytes)
-    // and `replacement` written in its place.
-    QByteArray run(const char *input, size_t size, size_t inputStep, const QByteArray &replacement)
-    {
-        QByteArray output;
-        if (m_cd == iconv_t(-1))
-            return output;
-        // Converted in pieces: the buffer never grows with the input.
-        std::vector<char> buffer(std::min<size_t>(4 * size + 16, 64 * 1024));
-        char *in = const_cast<char *>(input);
-        size_t inLeft = size;
-        while (inLeft > 0) {
-            char *out = buffer.data();
-            size_t outLeft = buffer.size();
-            const size_t result = iconv(m_cd, &in, &inLeft, &out, &outLeft);
-            output.append(buffer.data(), out - buffer.data());
-            if (result == size_t(-1) && errno != E2BIG) {
-                const size_t skip = std::min(inputStep, inLeft);
-                in += skip;
-                inLeft -= skip;
-                output += replacement;
-            }
-        }
-        return output;
-    }
-
-  private:
-    iconv_t m_cd;
+constexpr UpperHalf Windows1251 = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039,
+    0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408,
+    0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB,
+    0x0458, 0x0405, 0x0455, 0x0457, 0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
+    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423,
+    0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
+    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439, 0x043A, 0x043B,
+    0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
+
+constexpr UpperHalf Koi8R = {
+    0x2500, 0x2502, 0x250C, 0x2510, 0x2514, 0x2518, 0x251C, 0x2524, 0x252C, 0x2534, 0x253C, 0x2580,
+    0x2584, 0x2588, 0x258C, 0x2590, 0x2591, 0x2592, 0x2593, 0x2320, 0x25A0, 0x2219, 0x221A, 0x2248,
+    0x2264, 0x2265, 0x00A0, 0x2321, 0x00B0, 0x00B2, 0x00B7, 0x00F7, 0x2550, 0x2551, 0x2552, 0x0451,
+    0x2553, 0x2554, 0x2555, 0x2556, 0x2557, 0x2558, 0x2559, 0x255A, 0x255B, 0x255C, 0x255D, 0x255E,
+    0x255F, 0x2560, 0x2561, 0x0401, 0x2562, 0x2563, 0x2564, 0x2565, 0x2566, 0x2567, 0x2568, 0x2569,
+    0x256A, 0x256B, 0x256C, 0x00A9, 0x044E, 0x0430, 0x0431, 0x0446, 0x0434, 0x0435, 0x0444, 0x0433,
+    0x0445, 0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x044F, 0x0440, 0x0441,
+    0x0442, 0x0443, 0x0436, 0x0432, 0x044C, 0x044B, 0x0437, 0x0448, 0x044D, 0x0449, 0x0447, 0x044A,
+    0x042E, 0x0410, 0x0411, 0x0426, 0x0414, 0x0415, 0x0424, 0x0413, 0x0425, 0x0418, 0x0419, 0x041A,
+    0x041B, 0x041C, 0x041D, 0x041E, 0x041F, 0x042F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0416, 0x0412,
+    0x042C, 0x042B, 0x0417, 0x0428, 0x042D, 0x0429, 0x0427, 0x042A,
+};
+
+QString decode(const UpperHalf &upper, QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char byte : bytes) {
+        const auto unit = static_cast<unsigned char>(byte);
+        *out++ = unit < 0x80 ? QChar(unit) : QChar(upper[unit - 0x80]);
+    }
+    return text;
+}
+
+// The byte of each character Windows-1251 holds, by its code; 0 where it holds none.
+const std::array<unsigned char, 0x10000> &windows1251Bytes()
+{
+    static const auto bytes = [] {
+        std::array<unsigned char, 0x10000> table{};
+        for (unsigned byte = 0; byte < 0x80; ++byte)
+            table[byte] = static_cast<unsigned char>(byte);
+        for (unsigned byte = 0x80; byte < 0x100; ++byte)
+            if (Windows1251[byte - 0x80] != 0xFFFD)
+                table[Windows1251[byte - 0x80]] = static_cast<unsigned char>(byte);
+        return table;
+    }();
+    return bytes;
+}
 
 } // namespace
 
 QByteArray toWindows1251(const QString &text)
 {
-    const QList<uint> units = text.toUcs4();
-    return Converter("WINDOWS-1251", "UTF-32LE")
-        .run(reinterpret_cast<const char *>(units.constData()), units.size() * sizeof(uint),
-             sizeof(uint), QByteArrayLiteral("?"));
+    const auto &bytes = windows1251Bytes();
+    QByteArray out;
+    out.reserve(text.size());
+    // By code point, so that a character outside the basic plane becomes one "?".
+    for (const char32_t code : text.toUcs4()) {
+        const unsigned char byte = code < bytes.size() ? bytes[code] : 0;
+        out += byte != 0 || code == 0 ? char(byte) : '?';
+    }
+    return out;
 }
 
-QString fromWindows1251(QByteArrayView bytes) { return fromCodePage("WINDOWS-1251", bytes); }
+QString fromWindows1251(QByteArrayView bytes) { return decode(Windows1251, bytes); }
 
 QString fromCodePage(const char *codePage, QByteArrayView bytes)
 {
-    const QByteArray utf8 =
-        Converter("UTF-8", codePage)
-            .run(bytes.constData(), size_t(bytes.size()), 1, QByteArrayLiteral("\xEF\xBF\xBD"));
-    return QString::fromUtf8(utf8);
+    const QByteArrayView name(codePage);
+    if (name == "WINDOWS-1251")
+        return decode(Windows1251, bytes);
+    if (name == "KOI8-R")
+        return decode(Koi8R, bytes);
+    return QString::fromUtf8(bytes);
 }
 
 } // namespace dalko::report
