@@ -39,7 +39,7 @@ windows_packages=(
 
 case ${1:-} in
 run) packages=("${run_packages[@]}") ;;
-test) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
 windows) packages=("${windows_packages[@]}") ;;
 *)
     echo "Использование: scripts/deps.sh run|test|windows" >&2
