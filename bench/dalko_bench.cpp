@@ -379,9 +379,9 @@ void prepareLargeJournal()
         query.exec(QStringLiteral("BEGIN"));
         query.prepare(QStringLiteral(
             "INSERT INTO estimates (year, serial, number, estimate_date, issued, calculator, "
-            "customer, place, objects, total, vat_rate, action, inputs, search) VALUES "
-            "(2026, ?, ?, '2026-03-02', '2026-03-02T10:00:00', 'general', ?, 'г. Тверь', "
-            "'Школа', 114469.79, 0.2, 'Сохранена в файл', ?, ?)"));
+            "customer, place, objects, total_kopecks, state, vat_rate, action, inputs, search) "
+            "VALUES (2026, ?, ?, '2026-03-02', '2026-03-02T10:00:00', 'general', ?, 'г. Тверь', "
+            "'Школа', 11446979, 'issued', 0.2, 'Сохранена в файл', ?, ?)"));
         const QByteArray inputs = report::encode(GeneralFileB);
         for (int n = 1; n <= LargeJournal; ++n) {
             const QString number = QStringLiteral("2026-%1").arg(n, 4, 10, QChar(u'0'));
