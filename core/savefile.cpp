@@ -24,11 +24,7 @@ namespace {
 
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
-#endif
 
-#ifdef Q_OS_WIN
 // Windows names files in UTF-16; the narrow calls would lose what the ANSI code page lacks.
 int statPath(const QString &path, FileStatus &info)
 {
@@ -41,6 +37,8 @@ bool writable(const QString &path)
                       2) == 0;
 }
 #else
+constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
+
 int statPath(const QString &path, FileStatus &info)
 {
     return ::stat(QFile::encodeName(path).constData(), &info);

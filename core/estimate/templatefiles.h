@@ -36,9 +36,8 @@ inline constexpr int MaxCharacters = 300'000;
 inline constexpr qint64 MaxPicturePixels = 16'000'000;
 inline constexpr qint64 MaxPictureBytes = 64 * 1024 * 1024;
 
-// The system-wide templates, installed by the package as configuration files (by the installer
-// on Windows).
-// The firm's copy for every user of the machine: /etc/dalko, on Windows %ProgramData%\dalko.
+// The firm's templates for every user of the machine, installed by the package as
+// configuration files in /etc/dalko, on Windows by the installer in %ProgramData%\dalko.
 QString systemTemplateFolder();
 
 // The folders a template is looked for in, first match wins: the user's own copy, the

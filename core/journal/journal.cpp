@@ -90,6 +90,7 @@ QStringList migrationStep(int from, bool server)
                                            "CAST(ROUND(total * 100) AS INTEGER)"),
                             QStringLiteral("ALTER TABLE estimates DROP COLUMN total"),
                             QStringLiteral("CREATE TABLE journal_checks (checked TEXT NOT NULL)"),
+                            QStringLiteral("INSERT INTO journal_checks (checked) VALUES ('')"),
                             NumberingTable, FillNumbering};
     }
     return {};
@@ -150,13 +151,6 @@ QString totalValue(bool server)
 const QString StateNames[] = {QStringLiteral("reserved"), QStringLiteral("issued"),
                               QStringLiteral("void")};
 QString stateName(State state) { return StateNames[static_cast<int>(state)]; }
-State stateNamed(const QString &name)
-{
-    for (State state : {State::Reserved, State::Issued, State::Void})
-        if (name == stateName(state))
-            return state;
-    return State::Reserved;
-}
 
 // "ok", or what is wrong with the file.
 QString integrity(QSqlDatabase &db)
@@ -268,6 +262,14 @@ QString savedAs(const QString &path)
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
+State stateNamed(const QString &name)
+{
+    for (State state : {State::Reserved, State::Issued, State::Void})
+        if (name == stateName(state))
+            return state;
+    return State::Reserved;
+}
+
 QString stateTitle(State state)
 {
     switch (state) {
@@ -283,8 +285,6 @@ QString stateTitle(State state)
 
 QString moneyText(double amount, QChar decimal)
 {
-    QLocale grouping(QLocale::C);
-    grouping.setNumberOptions(QLocale::DefaultNumberOptions);
     const qint64 kopecks = std::llround(static_cast<long double>(amount) * 100);
     const qint64 whole = std::llabs(kopecks) / 100;
     QString digits = QString::number(whole);
@@ -451,11 +451,7 @@ void Journal::checkIntegrity(const QString &path)
         query.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
         query.prepare(QStringLiteral("UPDATE journal_checks SET checked = ?"));
         query.addBindValue(today);
-        if (query.exec() && query.numRowsAffected() == 0) {
-            query.prepare(QStringLiteral("INSERT INTO journal_checks (checked) VALUES (?)"));
-            query.addBindValue(today);
-            query.exec();
-        }
+        query.exec();
         query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_lockTimeoutMs));
         return;
     }
@@ -470,6 +466,11 @@ struct Remains {
     QList<QSqlRecord> rows;
     QMap<int, int> lastSerial;
     void raise(int year, int serial) { lastSerial[year] = qMax(lastSerial.value(year), serial); }
+    void raise(const QMap<int, int> &other)
+    {
+        for (auto [year, serial] : other.asKeyValueRange())
+            raise(year, serial);
+    }
 };
 
 void readRows(QSqlDatabase &db, const QString &order, qint64 after, Remains &remains)
@@ -482,8 +483,6 @@ void readRows(QSqlDatabase &db, const QString &order, qint64 after, Remains &rem
         return;
     while (query.next()) {
         const QSqlRecord row = query.record();
-        if (after > 0 && row.value(QStringLiteral("id")).toLongLong() <= after)
-            break;
         remains.rows << row;
         remains.raise(row.value(QStringLiteral("year")).toInt(),
                       row.value(QStringLiteral("serial")).toInt());
@@ -512,8 +511,7 @@ Remains readRemains(QSqlDatabase &db)
     Remains fromTheEnd;
     readRows(db, QStringLiteral("DESC"), lastRead, fromTheEnd);
     remains.rows += fromTheEnd.rows;
-    for (auto [year, serial] : fromTheEnd.lastSerial.asKeyValueRange())
-        remains.raise(year, serial);
+    remains.raise(fromTheEnd.lastSerial);
     return remains;
 }
 
@@ -618,7 +616,7 @@ void Journal::continueAfterDamagedCopies(const QString &path)
     const QFileInfo info(path);
     const QStringList copies = info.dir().entryList(
         {info.fileName() + QStringLiteral(".damaged-*")}, QDir::Files, QDir::Name);
-    QMap<int, int> lastSerial;
+    Remains found;
     for (const QString &copy : copies) {
         if (copy.endsWith(QStringLiteral("-wal")) || copy.endsWith(QStringLiteral("-shm")))
             continue;
@@ -628,14 +626,13 @@ void Journal::continueAfterDamagedCopies(const QString &path)
             db.setDatabaseName(info.dir().filePath(copy));
             db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
             if (db.open())
-                for (auto [year, serial] : readRemains(db).lastSerial.asKeyValueRange())
-                    lastSerial[year] = qMax(lastSerial.value(year), serial);
+                found.raise(readRemains(db).lastSerial);
         }
         QSqlDatabase::removeDatabase(connection);
     }
     if (copies.isEmpty())
         return;
-    if (lastSerial.isEmpty()) {
+    if (found.lastSerial.isEmpty()) {
         m_notices << QStringLiteral("Журнал смет \"%1\" начат заново; в поврежденных копиях "
                                     "рядом с ним номера выданных смет не читаются — проверьте, "
                                     "что новые номера не повторяют выданные")
@@ -643,11 +640,11 @@ void Journal::continueAfterDamagedCopies(const QString &path)
         return;
     }
     begin();
-    storeNumbering(lastSerial);
+    storeNumbering(found.lastSerial);
     QSqlQuery(m_db).exec(QStringLiteral("COMMIT"));
     m_notices << QStringLiteral("Журнал смет \"%1\" начат заново; нумерация продолжается после "
                                 "№ %2 из поврежденных копий рядом с ним")
-                     .arg(QDir::toNativeSeparators(path), highestNumbers(lastSerial));
+                     .arg(QDir::toNativeSeparators(path), highestNumbers(found.lastSerial));
 }
 
 void Journal::openServer(const QString &location)
@@ -815,10 +812,9 @@ Record Journal::reserveOnce(Record record)
         // Every number ever reserved counts, void ones too: none is given twice.
         query.prepare(
             QStringLiteral(
-                "SELECT GREATEST_((SELECT COALESCE(MAX(serial), 0) FROM estimates WHERE year = ?), "
+                "SELECT %1((SELECT COALESCE(MAX(serial), 0) FROM estimates WHERE year = ?), "
                 "(SELECT COALESCE(MAX(last_serial), 0) FROM numbering WHERE year = ?)) + 1")
-                .replace(QStringLiteral("GREATEST_"),
-                         m_server ? QStringLiteral("GREATEST") : QStringLiteral("MAX")));
+                .arg(m_server ? QStringLiteral("GREATEST") : QStringLiteral("MAX")));
         query.addBindValue(year);
         query.addBindValue(year);
         exec(query, QStringLiteral("не записан"));

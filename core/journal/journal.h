@@ -60,6 +60,8 @@ struct Filter {
 // What was done with an estimate, as the register shows it.
 QString printedOn(const QString &printer);
 QString savedAs(const QString &path);
+// The state as the journal stores it ("issued"); an unknown name reads as unconfirmed.
+State stateNamed(const QString &name);
 // The state as the register shows it: "выдана", "аннулирована", "не подтверждена".
 QString stateTitle(State state);
 

@@ -24,8 +24,7 @@ report::Calculator JournalModel::calculator(int row) const
 
 State JournalModel::state(int row) const
 {
-    const QString name = QSqlQueryModel::data(index(row, Status)).toString();
-    return name == u"issued" ? State::Issued : name == u"void" ? State::Void : State::Reserved;
+    return stateNamed(QSqlQueryModel::data(index(row, Status)).toString());
 }
 
 int JournalModel::columnCount(const QModelIndex &parent) const
