@@ -3,10 +3,10 @@
 # compiler makes position-independent executables by default). The optimisation and debug levels
 # stay those of the build type, and paths in the debug information stay real for the debugger.
 #
-# The flags are set for this directory after its targets are defined: CMake uses the value a
-# flags variable has at the end of the directory, so the program's own targets get them and the
-# test and benchmark directories, configured earlier, do not. Unoptimised builds (FORTIFY needs
-# optimisation), the sanitizer and fuzzing builds and compilers other than GCC keep their flags.
+# Included before any folder of targets: each folder takes the flags the top directory has when
+# the folder is added, so every program, library, test and benchmark gets them. Unoptimised
+# builds (FORTIFY needs optimisation), the sanitizer and fuzzing builds and compilers other than
+# GCC keep their flags.
 
 if(DALKO_SANITIZE OR DALKO_FUZZ OR NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU" OR
    NOT CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")

@@ -20,7 +20,8 @@ test_packages=(
     clang libclang-rt-14-dev clang-format
     poppler-utils cups cups-client cups-bsd cups-filters
     libreoffice-writer-nogui
-    build-essential debhelper git lintian appstream desktop-file-utils shared-mime-info man-db
+    build-essential debhelper devscripts git lintian appstream desktop-file-utils shared-mime-info
+    man-db
     time xvfb xdotool
     # Qt's SVG picture plugin, present on many desktops: the tests show that a template's SVG
     # is refused before it could open the files it names.

@@ -159,6 +159,19 @@ grep -E '\./usr/lib/dalko/dalko(-calc)?$' <<<"$contents" | grep -qv '^-rwxr-xr-x
 [ "$(dpkg-deb -c "$dbgsym" | grep -c '\./usr/lib/debug/\.build-id/.*\.debug$')" -eq 2 ] ||
     fail "the -dbgsym package does not hold the debug symbols of both programs"
 
+# The hardening of Debian's flags, in the programs of the package and in those of the plain
+# build: PIE, stack protector, read-only relocations, immediate binding. Control-flow protection
+# is no flag of Debian 12; FORTIFY is judged by the compile commands, as hardening-check finds no
+# call the compiler could fortify and reports that as missing.
+dpkg-deb -x "$deb" "$work/unpacked"
+for program in "$work/unpacked/usr/lib/dalko/dalko" "$work/unpacked/usr/lib/dalko/dalko-calc" \
+    "$build/bin/dalko" "$build/bin/dalko-calc"; do
+    hardening-check --quiet --nofortify --nocfprotection "$program" >&2 ||
+        fail "$program lacks a hardening feature"
+done
+grep '"command"' "$build/compile_commands.json" | grep -v -e '_FORTIFY_SOURCE=2' -e '/tests/fuzz/' |
+    grep -q . && fail "a file of the build is compiled without _FORTIFY_SOURCE"
+
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = dalko ] || fail "Package is $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version), not $version"
