@@ -62,11 +62,17 @@ int digitValue(QChar c)
     return -1;
 }
 
-// strtold under the "C" locale, whatever the program's locale says.
-locale_t cLocale()
+// strtold under the "C" locale, whatever the program's locale says. MinGW's own strtold keeps
+// the 80-bit precision; its C runtime stays in the "C" locale, as nothing in the program sets
+// another.
+long double strtoldC(const char *text)
 {
+#ifdef Q_OS_WIN
+    return std::strtold(text, nullptr);
+#else
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-    return locale;
+    return strtold_l(text, nullptr, locale);
+#endif
 }
 
 } // namespace
@@ -135,8 +141,7 @@ std::optional<long double> parseNumber(const QString &text, QChar decimal)
     skipSpaces();
     if (i != n)
         return std::nullopt;
-    char *end = nullptr;
-    const long double value = strtold_l(literal.c_str(), &end, cLocale());
+    const long double value = strtoldC(literal.c_str());
     if (std::isinf(value) || std::isnan(value))
         return std::nullopt;
     return value;

@@ -236,7 +236,7 @@ void saveFile(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
         cannotCreate(path, QStringLiteral("Не задано имя файла"));
-    const std::optional<FileStatus> replaced = checkExistingTarget(path);
+    [[maybe_unused]] const std::optional<FileStatus> replaced = checkExistingTarget(path);
     QSaveFile file(path);
     // Unbuffered, so that a short write (a full disk) is seen here and not lost in the last
     // flush, which commit() does not check. Each step is judged by the errno it leaves.

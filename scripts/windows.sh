@@ -15,6 +15,7 @@ if [ ! -x build/bin/dalko-calc ]; then
 fi
 DALKO_WINDOWS_PREFIX=$qt cmake -S . -B build-windows -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DDALKO_BUILD_TESTS=ON -DDALKO_WERROR=ON
