@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -25,9 +26,31 @@ namespace {
 #ifdef Q_OS_WIN
 constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
 
+// The names Windows gives to devices in every folder (NUL, CON, COM1.txt…) and to pipes
+// (\\.\pipe\name), which _wstat64 does not report as what they are.
+std::optional<unsigned short> deviceMode(const QString &path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    if (native.startsWith(QStringLiteral("\\\\.\\pipe\\"), Qt::CaseInsensitive))
+        return _S_IFIFO;
+    if (native.startsWith(QStringLiteral("\\\\.\\")))
+        return _S_IFCHR;
+    static const QRegularExpression reserved(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (reserved.match(QFileInfo(path).fileName().trimmed()).hasMatch())
+        return _S_IFCHR;
+    return std::nullopt;
+}
+
 // Windows names files in UTF-16; the narrow calls would lose what the ANSI code page lacks.
 int statPath(const QString &path, FileStatus &info)
 {
+    if (const auto mode = deviceMode(path)) {
+        info = {};
+        info.st_mode = *mode;
+        return 0;
+    }
     return ::_wstat64(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
                       &info);
 }

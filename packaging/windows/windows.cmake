@@ -21,13 +21,10 @@ find_file(dalko_libgcc libgcc_s_seh-1.dll PATHS /usr/lib/gcc/x86_64-w64-mingw32/
 find_file(dalko_winpthread libwinpthread-1.dll PATHS /usr/x86_64-w64-mingw32/lib
     NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 list(APPEND dalko_runtime_files ${dalko_libstdcxx} ${dalko_libgcc} ${dalko_winpthread})
-foreach(file IN LISTS dalko_runtime_files)
-    configure_file(${file} ${dalko_runtime_dir}/ COPYONLY)
-endforeach()
+file(COPY ${dalko_runtime_files} DESTINATION ${dalko_runtime_dir})
 foreach(plugin IN LISTS dalko_qt_plugins)
     get_filename_component(folder ${plugin} DIRECTORY)
-    configure_file(${dalko_qt_prefix}/plugins/${plugin}.dll ${dalko_runtime_dir}/${folder}/
-        COPYONLY)
+    file(COPY ${dalko_qt_prefix}/plugins/${plugin}.dll DESTINATION ${dalko_runtime_dir}/${folder})
 endforeach()
 
 # The installer's script, with the one version of the project.
