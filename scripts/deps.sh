@@ -2,7 +2,8 @@
 # Installs the Debian packages dalko needs, where missing. "run": what building and running the
 # program need; "test": also every tool the tests use (GoogleTest and Google Benchmark, clang for
 # the fuzzers, a print server, LibreOffice, debhelper and the package checkers, a
-# PostgreSQL server for the shared register of estimates). The package's
+# PostgreSQL server for the shared register of estimates, and what "windows" installs);
+# "windows": what building dalko for Windows and testing it under Wine need. The package's
 # own build dependencies come from debian/control: sudo apt-get build-dep ./
 # As a user other than root it installs through sudo.
 #
@@ -40,7 +41,7 @@ windows_packages=(
 
 case ${1:-} in
 run) packages=("${run_packages[@]}") ;;
-test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+test) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}") ;;
 windows) packages=("${windows_packages[@]}") ;;
 *)
     echo "Использование: scripts/deps.sh run|test|windows" >&2

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds dalko and runs every test: the whole suite, then the unit and page tests once more
-# under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers and the benchmarks once.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers and the benchmarks once, and
+# last dalko for Windows under Wine (scripts/windows.sh).
 # Prints the time of each stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,3 +51,5 @@ stage "slow tests (ctest -L slow)" ctest --test-dir build --output-on-failure -j
 stage "sanitizers" sanitized
 stage "fuzzers" tests/fuzz/run.sh 60
 stage "benchmarks" build/bin/dalko_bench --benchmark_min_time=0.01
+# dalko for Windows, cross-built (Qt too, once per machine) and tested under Wine.
+stage "windows" scripts/windows.sh
