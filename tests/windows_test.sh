@@ -108,6 +108,14 @@ records_in_the_profile() {
 }
 check "dalko-calc.exe --record numbers in %LOCALAPPDATA%\\dalko" records_in_the_profile
 
+server_journal_says_why() {
+    run_windows "$windows/bin/dalko-calc.exe" --journal postgresql://smeta@127.0.0.1/dalko \
+        --record --pdf "$work/unnumbered.pdf" "$general" >/dev/null && return 1
+    grep -q "только в файле SQLite" "$work/stderr" && [ -s "$work/unnumbered.pdf" ]
+}
+check "a server journal: the estimate is issued and the message says why it has no number" \
+    server_journal_says_why
+
 refuses_devices() {
     run_windows "$windows/bin/dalko-calc.exe" NUL >/dev/null && return 1
     grep -q "устройство" "$work/stderr"

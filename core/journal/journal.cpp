@@ -654,6 +654,13 @@ void Journal::openServer(const QString &location)
         throw Error(QStringLiteral("Журнал смет \"%1\": ожидается адрес вида "
                                    "postgresql://пользователь@сервер/база")
                         .arg(m_location));
+    // The Windows build carries no PostgreSQL client, nor does a Debian system without
+    // libqt6sql6-psql.
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        throw Error(QStringLiteral("Журнал смет \"%1\" не открыт: эта установка программы ведет "
+                                   "журнал смет только в файле SQLite, сервер PostgreSQL ей "
+                                   "недоступен")
+                        .arg(m_location));
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
     m_db.setHostName(url.host());
     if (url.port() > 0)
