@@ -6,6 +6,7 @@
 #include "program.h"
 #include "savefile.h"
 
+#include "errorbox.h"
 #include "reportbinding.h"
 
 #include <QDateEdit>
@@ -14,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -72,14 +74,17 @@ JournalWindow::JournalWindow(Program &program, QWidget *parent)
     for (auto [column, width] : {std::pair{journal::Number, 90},
                                  {journal::Date, 90},
                                  {journal::Calculator, 90},
-                                 {journal::Customer, 220},
-                                 {journal::Objects, 200},
-                                 {journal::Total, 110}})
+                                 {journal::Customer, 200},
+                                 {journal::Objects, 160},
+                                 {journal::Total, 100},
+                                 {journal::Status, 110}})
         Table->setColumnWidth(column, width);
 
     OpenButton = new QPushButton(QStringLiteral("Открыть расчет"), this);
     SaveButton = new QPushButton(QStringLiteral("Сохранить файл отчета"), this);
     ExportButton = new QPushButton(QStringLiteral("Экспорт…"), this);
+    VoidButton = new QPushButton(QStringLiteral("Аннулировать номер"), this);
+    ConfirmButton = new QPushButton(QStringLiteral("Подтвердить выдачу"), this);
     auto *closeButton = new QPushButton(QStringLiteral("Закрыть"), this);
     SaveDialog = report::makeSaveDialog(this);
 
@@ -91,7 +96,7 @@ JournalWindow::JournalWindow(Program &program, QWidget *parent)
     filters->addWidget(new QLabel(QStringLiteral("по"), this));
     filters->addWidget(ToDate);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *button : {OpenButton, SaveButton, ExportButton})
+    for (QPushButton *button : {OpenButton, SaveButton, ExportButton, VoidButton, ConfirmButton})
         buttons->addWidget(button);
     buttons->addStretch(1);
     buttons->addWidget(closeButton);
@@ -111,6 +116,10 @@ JournalWindow::JournalWindow(Program &program, QWidget *parent)
     connect(Table, &QTableView::doubleClicked, this, guarded(&JournalWindow::openRecord));
     connect(SaveButton, &QPushButton::clicked, this, guarded(&JournalWindow::saveRecord));
     connect(ExportButton, &QPushButton::clicked, this, guarded(&JournalWindow::exportList));
+    connect(VoidButton, &QPushButton::clicked, this,
+            [this] { m_program.errors.run([this] { settleRecord(journal::State::Void); }); });
+    connect(ConfirmButton, &QPushButton::clicked, this,
+            [this] { m_program.errors.run([this] { settleRecord(journal::State::Issued); }); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
     refresh();
 }
@@ -154,6 +163,26 @@ void JournalWindow::saveRecord()
     const int row = currentRow();
     report::save(SaveDialog, report::decode(m_journal->inputs(m_model->id(row))),
                  m_model->calculator(row));
+}
+
+void JournalWindow::settleRecord(journal::State state)
+{
+    const int row = currentRow();
+    if (m_model->state(row) != journal::State::Reserved)
+        throw Error(QStringLiteral("Отметить можно только смету, выдача которой не подтверждена"));
+    const QString number = m_model->index(row, journal::Number).data().toString();
+    const QString question =
+        state == journal::State::Void
+            ? QStringLiteral("Смета № %1 не выдана? Ее номер будет аннулирован и не будет выдан "
+                             "снова.")
+            : QStringLiteral("Смета № %1 выдана? Ее выдача будет подтверждена.");
+    if (QMessageBox::question(this, ApplicationTitle, question.arg(number)) != QMessageBox::Yes)
+        return;
+    m_journal->settle(m_model->id(row), state,
+                      state == journal::State::Issued
+                          ? QStringLiteral("Выдача подтверждена в журнале смет")
+                          : QString());
+    refresh();
 }
 
 void JournalWindow::exportList()

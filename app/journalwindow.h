@@ -2,7 +2,8 @@
 
 // "Журнал смет": the estimates issued, newest first, found by a part of the customer, the
 // objects or the number and by a range of dates; each opened again in its calculator, its
-// inputs saved as a report file, the list exported for spreadsheets.
+// inputs saved as a report file, the list exported for spreadsheets; a number whose issue was
+// never confirmed marked void or issued.
 
 #include "journal/journal.h"
 #include "journal/journalmodel.h"
@@ -40,6 +41,9 @@ class JournalWindow : public QDialog {
     QPushButton *OpenButton;   // "Открыть расчет"
     QPushButton *SaveButton;   // "Сохранить файл отчета"
     QPushButton *ExportButton; // "Экспорт…"
+    // An unconfirmed number settled by the estimator who knows what became of its estimate.
+    QPushButton *VoidButton;    // "Аннулировать номер"
+    QPushButton *ConfirmButton; // "Подтвердить выдачу"
     QFileDialog *SaveDialog;
 
   private:
@@ -48,6 +52,7 @@ class JournalWindow : public QDialog {
     void openRecord();
     void saveRecord();
     void exportList();
+    void settleRecord(journal::State state);
 
     Program &m_program;
     std::unique_ptr<journal::Journal> m_journal;

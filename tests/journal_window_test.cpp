@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -165,6 +166,42 @@ TEST_F(JournalWindowTest, AnErrorInsideTheWindowIsShownWhileItIsOpen)
         EXPECT_TRUE(window.isVisible());
     });
     EXPECT_EQ(takeMessages(), QStringList());
+}
+
+// A number whose estimate was never confirmed (the program was killed) is settled in the window;
+// an issued one cannot be.
+TEST_F(JournalWindowTest, AnUnconfirmedNumberIsMarkedVoidOrIssued)
+{
+    enterGeneral(QStringLiteral("ООО Ромашка"));
+    journal::Record record;
+    record.date = QDate(2026, 3, 2);
+    {
+        journal::Journal open(journal);
+        record.customer = QStringLiteral("ООО Оборванная");
+        open.reserve(record);
+        record.customer = QStringLiteral("ООО Выданная");
+        open.reserve(record);
+    }
+    watcher->answer = QMessageBox::Yes;
+    withJournal([&](JournalWindow &window) {
+        ASSERT_EQ(window.Table->model()->rowCount(), 2);
+        EXPECT_EQ(cell(window, 0, journal::Status), "не подтверждена");
+        click(window.ConfirmButton);
+        EXPECT_EQ(cell(window, 0, journal::Status), "выдана");
+        window.Table->selectRow(1);
+        click(window.VoidButton);
+        EXPECT_EQ(cell(window, 1, journal::Status), "аннулирована");
+        EXPECT_EQ(takeMessages().size(), 2) << "each asked first";
+        click(window.VoidButton);
+        EXPECT_EQ(cell(window, 1, journal::Status), "аннулирована");
+        const QStringList said = takeMessages();
+        ASSERT_EQ(said.size(), 1);
+        EXPECT_TRUE(said.front().contains("только смету, выдача которой не подтверждена"))
+            << said.front().toStdString();
+    });
+    EXPECT_EQ(journal::Journal(journal).record(record, [](const QString &) { return QString(); }),
+              "2026-0003")
+        << "neither number given again";
 }
 
 TEST_F(JournalWindowTest, TheFilteredListIsExportedForSpreadsheets)

@@ -864,7 +864,8 @@ void Journal::insert(QSqlQuery &query, Record &record, int serial)
           QVariant(calculatorName(record.calculator)), text(record.customer), text(record.place),
           text(record.objects),
           QVariant(std::llround(static_cast<long double>(record.total) * 100)),
-          QVariant(record.vatRate), text(record.action), QVariant(record.inputs),
+          QVariant(record.vatRate), text(record.action),
+          QVariant(record.inputs.isNull() ? QByteArray("") : record.inputs),
           QVariant(searchText(record))})
         query.addBindValue(value);
     exec(query, QStringLiteral("не записан"));
