@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSqlRecord>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -149,11 +150,23 @@ int JournalWindow::currentRow() const
     return index.row();
 }
 
+// The calculation comes back with the date and rate its estimate was issued on, so that issuing
+// it again gives the same total; "Параметры сметы…" takes it to today.
 void JournalWindow::openRecord()
 {
     const int row = currentRow();
     const report::Calculator calculator = m_model->calculator(row);
     m_program.loadReport(calculator, report::decode(m_journal->inputs(m_model->id(row))));
+    const QSqlRecord record = m_model->record(row);
+    m_program.estimateTerms = termsOfIssue(
+        QDate::fromString(record.value(QStringLiteral("estimate_date")).toString(), Qt::ISODate),
+        record.value(QStringLiteral("vat_rate")).toDouble());
+    QMessageBox::information(
+        this, ApplicationTitle,
+        QStringLiteral("Расчет сметы № %1 открыт с ее датой и ставкой: %2. Чтобы сформировать "
+                       "смету на сегодня, выберите сегодняшнюю дату в «Параметры сметы…».")
+            .arg(record.value(QStringLiteral("number")).toString(),
+                 vatCaption(m_program.estimateTerms, m_program.regional)));
     m_opened = calculator;
     accept();
 }

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace dalko {
 
 int legalVatPercent(const QDate &date)
@@ -26,6 +28,17 @@ bool EstimateTerms::followToday()
 double EstimateTerms::vatPercent() const { return fixedVatPercent.value_or(legalVatPercent(date)); }
 
 double EstimateTerms::vatRate() const { return vatPercent() / 100; }
+
+EstimateTerms termsOfIssue(const QDate &date, double vatRate)
+{
+    EstimateTerms terms;
+    terms.date = date;
+    terms.dateChosen = true;
+    const double percent = std::round(static_cast<long double>(vatRate) * 100 * 1e6) / 1e6;
+    if (vatRate != 0 && percent != legalVatPercent(date))
+        terms.fixedVatPercent = percent;
+    return terms;
+}
 
 QString vatCaption(const EstimateTerms &terms, const NumberFormat &format)
 {

@@ -43,6 +43,10 @@ struct EstimateTerms {
     double vatRate() const;
 };
 
+// The terms an estimate was issued on, from its date and the rate it applied (0 without VAT):
+// its date chosen, and its rate fixed only where the law of that date gives another.
+EstimateTerms termsOfIssue(const QDate &date, double vatRate);
+
 // "НДС 22 % на 10.12.2026"; "НДС 20 % (установлена)" for a fixed rate.
 QString vatCaption(const EstimateTerms &terms, const NumberFormat &format);
 

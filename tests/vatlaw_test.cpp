@@ -42,6 +42,27 @@ TEST(VatLaw, CaptionNamesTheRateAndWhereItComesFrom)
     EXPECT_EQ(vatCaption({QDate(2026, 12, 10), 12.5}, russian), "НДС 12,5 % (установлена)");
 }
 
+// Reopened from the register, a calculation takes the terms its estimate was issued on.
+TEST(VatLaw, TheTermsOfAnIssuedEstimate)
+{
+    struct Case {
+        QDate date;
+        double rate;
+        std::optional<double> fixed;
+    };
+    for (const Case &c : {Case{QDate(2018, 12, 31), 0.18, {}}, Case{QDate(2026, 3, 2), 0.22, {}},
+                          Case{QDate(2026, 3, 2), 0.2, 20}, Case{QDate(2026, 3, 2), 0, {}},
+                          Case{QDate(2026, 3, 2), 0.125, 12.5}}) {
+        const EstimateTerms terms = termsOfIssue(c.date, c.rate);
+        EXPECT_EQ(terms.date, c.date);
+        EXPECT_TRUE(terms.dateChosen);
+        EXPECT_EQ(terms.fixedVatPercent, c.fixed) << c.rate;
+        if (c.rate != 0) {
+            EXPECT_EQ(terms.vatRate(), c.rate);
+        }
+    }
+}
+
 TEST(VatLaw, TypedRates)
 {
     struct Case {
