@@ -13,6 +13,7 @@
 #include "estimate/templatefiles.h"
 #include "estimateprint.h"
 #include "journal/journal.h"
+#include "journal/journalcsv.h"
 #include "reportfile/calculation.h"
 #include "savefile.h"
 
@@ -46,6 +47,7 @@ struct Options {
     bool record = false;
     QString journal; // --journal: the journal recorded in and listed; the user's by default
     bool journalList = false;
+    QString journalExport; // --journal-export: the CSV file the journal is written to
     // --check-template: the calculator whose template is checked, and the template (empty:
     // the installed one). No report file is read then.
     std::optional<report::Calculator> checkTemplate;
@@ -94,13 +96,18 @@ class CommandLine {
         QStringLiteral("Записать выданную смету (--pdf, --odt, --print) в журнал смет.")};
     const QCommandLineOption m_journal{
         QStringLiteral("journal"),
-        QStringLiteral("Журнал смет для --record и --journal-list: файл SQLite или адрес "
+        QStringLiteral("Журнал смет для --record, --journal-list и --journal-export: файл SQLite "
+                       "или адрес "
                        "postgresql://пользователь@сервер/база (по умолчанию журнал "
                        "пользователя)."),
         QStringLiteral("LOCATION")};
     const QCommandLineOption m_journalList{
         QStringLiteral("journal-list"),
         QStringLiteral("Напечатать журнал смет, от первой сметы к последней, и завершиться.")};
+    const QCommandLineOption m_journalExport{
+        QStringLiteral("journal-export"),
+        QStringLiteral("Записать журнал смет в файл CSV, как «Экспорт…» журнала, и завершиться."),
+        QStringLiteral("FILE.csv")};
     const QCommandLineOption m_date{
         QStringLiteral("date"),
         QStringLiteral("Дата сметы (по умолчанию сегодня); ставка НДС — по закону на эту дату."),
@@ -123,7 +130,7 @@ CommandLine::CommandLine()
         QStringLiteral("Пересчитывает файл отчета и печатает величины расчета и подстановки "
                        "сметы, по одной строке «Имя<TAB>значение»."));
     m_parser.addOptions({m_kind, m_pdf, m_odt, m_save, m_print, m_date, m_vatRate, m_record,
-                         m_journal, m_journalList, m_checkTemplate});
+                         m_journal, m_journalList, m_journalExport, m_checkTemplate});
     m_parser.addPositionalArgument(
         QStringLiteral("ФАЙЛ"),
         QStringLiteral("Файл отчета (.rvj); с --check-template — файл шаблона, если проверяется "
@@ -155,6 +162,17 @@ std::variant<Options, QString> CommandLine::options() const
         if (!m_parser.positionalArguments().isEmpty())
             return QStringLiteral("--journal-list не сочетается с файлом отчета.");
         options.journalList = true;
+        return options;
+    }
+    if (m_parser.isSet(m_journalExport)) {
+        options.journalExport = m_parser.value(m_journalExport);
+        if (options.journalExport.isEmpty())
+            return QStringLiteral("--journal-export: пустое имя файла.");
+        if (!m_parser.positionalArguments().isEmpty())
+            return QStringLiteral("--journal-export не сочетается с файлом отчета.");
+        if (!options.journal.isEmpty() && sameFile(options.journalExport, options.journal))
+            return QStringLiteral("--journal-export: это файл журнала \"%1\".")
+                .arg(options.journal);
         return options;
     }
     const QStringList files = m_parser.positionalArguments();
@@ -215,8 +233,9 @@ std::variant<Options, QString> CommandLine::templateCheck() const
     options.checkTemplate = calculatorNamed(m_parser.value(m_checkTemplate));
     if (!options.checkTemplate)
         return QStringLiteral("--check-template: ожидается general или boiler.");
-    for (const QCommandLineOption *other : {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_date,
-                                            &m_vatRate, &m_record, &m_journal, &m_journalList})
+    for (const QCommandLineOption *other :
+         {&m_kind, &m_pdf, &m_odt, &m_save, &m_print, &m_date, &m_vatRate, &m_record, &m_journal,
+          &m_journalList, &m_journalExport})
         if (m_parser.isSet(*other))
             return QStringLiteral("--check-template не сочетается с --%1.")
                 .arg(other->names().constFirst());
@@ -326,6 +345,12 @@ QString writeEstimate(Steps &steps, const Options &options, report::Calculator k
     return actions.join(QStringLiteral("; "));
 }
 
+// The journal named on the command line, else the user's.
+QString journalOf(const Options &options)
+{
+    return options.journal.isEmpty() ? journal::defaultLocation() : options.journal;
+}
+
 // Thrown when no output of the estimate went through: there is nothing to record.
 struct NothingIssued {};
 
@@ -335,9 +360,8 @@ QString recordEstimate(Steps &steps, const Options &options, report::Calculator 
                        const QList<estimate::Replacement> &replacements)
 {
     try {
-        const journal::Issued issued = journal::issueRecorded(
-            options.journal.isEmpty() ? journal::defaultLocation() : options.journal, record,
-            [&](const QString &number) {
+        const journal::Issued issued =
+            journal::issueRecorded(journalOf(options), record, [&](const QString &number) {
                 const QString action =
                     writeEstimate(steps, options, kind, estimate::numbered(replacements, number));
                 if (action.isEmpty())
@@ -360,9 +384,7 @@ QString recordEstimate(Steps &steps, const Options &options, report::Calculator 
 int listJournal(const Options &options)
 {
     try {
-        const journal::Journal journal(options.journal.isEmpty() ? journal::defaultLocation()
-                                                                 : options.journal,
-                                       journal::Journal::Use::Browse);
+        const journal::Journal journal(journalOf(options), journal::Journal::Use::Browse);
         const QChar decimal = NumberFormat::fromLocale(QLocale::system()).decimal;
         printText(stdout, QStringLiteral("number\tdate\tcalculator\tcustomer\tobjects\ttotal\t"
                                          "state\taction\n"));
@@ -377,6 +399,20 @@ int listJournal(const Options &options)
                                       .join(u'\t') +
                                   u'\n');
         });
+        return 0;
+    } catch (const Error &error) {
+        printText(stderr, errorBoxText(error.message()) + u'\n');
+        return 1;
+    }
+}
+
+// --journal-export: the journal as "Экспорт…" of the register's window writes it, newest first.
+int exportJournal(const Options &options)
+{
+    try {
+        const journal::Journal journal(journalOf(options), journal::Journal::Use::Browse);
+        saveFile(options.journalExport,
+                 journal::toCsv(journal.list(), NumberFormat::fromLocale(QLocale::system())));
         return 0;
     } catch (const Error &error) {
         printText(stderr, errorBoxText(error.message()) + u'\n');
@@ -528,5 +564,7 @@ int main(int argc, char *argv[])
         return checkTemplate(*options.checkTemplate, options.templateFile);
     if (options.journalList)
         return listJournal(options);
+    if (!options.journalExport.isEmpty())
+        return exportJournal(options);
     return run(options);
 }

@@ -162,6 +162,18 @@ TEST_P(Recording, ThirtyEstimatesAreListedWithTheirTotalsAndNumbers)
                            "выдана", QStringLiteral("Сохраненавфайл\"%1\"").arg(odt).remove(u' ')})
                   .join(u'\t'));
     EXPECT_EQ(numbers(), consecutive(30));
+
+    // The same journal for a spreadsheet, newest first, as the window's "Экспорт…" writes it.
+    const QString csv = dir.filePath("журнал.csv");
+    const Outcome exported = calc({"--journal", journal, "--journal-export", csv});
+    ASSERT_EQ(exported.status, 0) << exported.err.toStdString();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList rows = QString::fromUtf8(bytes.mid(3)).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 31);
+    EXPECT_TRUE(rows[1].startsWith(consecutive(30).last() + ";выдана;")) << rows[1].toStdString();
 }
 
 TEST_P(Recording, TwoProcessesAtOnceGetDistinctConsecutiveNumbers)
