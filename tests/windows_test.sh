@@ -18,6 +18,8 @@ export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$HOME"
 failures=0
 passed=0
+# A pipe into grep reads to its end: "grep -q" would stop its writer with SIGPIPE, which
+# pipefail counts as a failure.
 check() {
     local name=$1
     shift
@@ -95,7 +97,7 @@ pdf_holds_every_value() {
     done <"$work/values"
     pages_windows=$(pdfinfo "$work/windows.pdf" | sed -n 's/^Pages: *//p')
     pages_linux=$(pdfinfo "$work/linux.pdf" | sed -n 's/^Pages: *//p')
-    [ "$pages_windows" = "$pages_linux" ] && pdffonts "$work/windows.pdf" | grep -q " yes "
+    [ "$pages_windows" = "$pages_linux" ] && pdffonts "$work/windows.pdf" | grep " yes " >/dev/null
 }
 check "dalko-calc.exe --pdf holds every value" pdf_holds_every_value
 
@@ -129,7 +131,7 @@ installs() {
     wine "$windows/dalko-$version-setup.exe" /S /AllUsers && wineserver -w
     [ -x "$installed/dalko-calc.exe" ] && [ -f "$templates/dalko-en.rv" ] || return 1
     run_windows "$installed/dalko-calc.exe" --pdf "$work/installed.pdf" "$general" >/dev/null &&
-        pdftotext "$work/installed.pdf" - | grep -q "СМЕТА"
+        pdftotext "$work/installed.pdf" - | grep "СМЕТА" >/dev/null
 }
 check "the installer installs silently and the installed dalko-calc.exe issues an estimate" installs
 keeps_edits() {
@@ -146,7 +148,7 @@ check "a reinstall and the uninstaller keep the firm's template and the journal"
 # A visible window's caption, once one matching the pattern is shown (a minute at most).
 wait_for_window() {
     for _ in $(seq 60); do
-        xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | grep -q "$1" &&
+        xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | grep "$1" >/dev/null &&
             return 0
         sleep 1
     done
